@@ -1,0 +1,13 @@
+#include "app/mainform.h"
+
+#include "pages/randoms.h"
+
+namespace kivra {
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle("KivraXP");
+    resize(800, 600);
+    SeedRandomFromClock();
+}
+
+} // namespace kivra

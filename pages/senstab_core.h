@@ -1,0 +1,130 @@
+#pragma once
+// One data page without its widgets: the data set (curves, injections, flags),
+// the page's copy of the model and the operations on them. TSensTab adds the
+// controls and plots on top; everything here runs and is tested without Qt.
+#include <array>
+#include <string>
+
+#include "pages/model_data.h"
+#include "pages/owned_array.h"
+
+namespace kivra {
+
+// Point flag bits.
+constexpr int PointDeleted = 1;   // marked for removal in the injection dialog
+constexpr int PointAfterGap = 8;  // first point after a removed stretch
+constexpr int PointHidden = 16;   // never drawn
+
+// Sizes a data set may have; larger requests are refused before anything is cleared.
+constexpr int MaxPointsPerCurve = 10000000;
+constexpr int MaxCurves = 100000;
+
+class TSensTabCore {
+public:
+    TSensTabCore();
+    virtual ~TSensTabCore();
+    TSensTabCore(const TSensTabCore&) = delete;
+    TSensTabCore& operator=(const TSensTabCore&) = delete;
+
+    // ---- data set -------------------------------------------------------------
+    bool NewSens(int curves, int points);
+    void ClearSens();
+    void CreateSet(int curves, double totalTime, double interval);
+    bool InjUsed(int j) const;
+    bool CheckData() const;
+    bool GetLoaded() const { return Loaded; }
+    bool GetModelled() const { return Modelled; }
+    bool IsLoaded() const { return Loaded; }
+    bool IsModelled() const { return Modelled; }
+
+    // Texts of the page's labels, kept here so that they are right without a window.
+    std::string Caption() const { return CaptionText; }
+    std::string FileNameTextValue() const { return FileNameString; }
+    std::string NumCurvesText() const { return NumCurvesString; }
+    std::string NumPointsText() const { return NumPointsString; }
+    // Per slot: the label's text and whether it is shown; the button shows "full" when used.
+    std::string InjLabelText(int j) const { return InjLabelString[j]; }
+    bool InjLabelVisible(int j) const { return InjLabelShown[j]; }
+
+    // ---- hooks for the widget half --------------------------------------------
+    // The page caption, file name and plots go back to their empty state.
+    virtual void ClearDisplay();
+    // Labels and slot buttons follow the injection data.
+    virtual void UpdateInjPics();
+    // The injection dialog for a slot (0..5), the data editor (-1) or the data
+    // editor on curve i (-i - 2). Returns true when the user confirmed.
+    virtual bool RunInjDlg(int slot);
+    // The arrays were (re)allocated or freed: borrowers must attach again.
+    virtual void DataArraysChanged() {}
+    // The label texts changed.
+    virtual void LabelsChanged() {}
+
+    // ---- fields -----------------------------------------------------------------
+    int Tag = 0;  // set index 0..5
+
+    RowTable<double> Data;        // measured response (RU)
+    RowTable<double> Sim;         // simulated response; also smoothing output and noise target
+    RowTable<double> Time;        // seconds, strictly increasing within a curve
+    RowTable<double> DataBackup;  // Data before the Monte Carlo noise
+    RowTable<int> PointFlags;
+    OwnedArray<bool> Excluded;
+    int NumCurves = 0;
+    int NumPoints = 0;
+    int NumReactions = 0;
+    int NumSpecies = 0;
+    int AllocCurves = 0;
+    OwnedArray<int> PointCount;
+    double Chisq = 0;
+    bool Loaded = false;
+    bool Modelled = false;
+    bool StockGlobal[MaxInj] = {};
+    bool FitStockGlobal[MaxInj] = {};
+
+    // The page's copy of the model.
+    int ReactA[MaxReactions] = {};
+    int ReactB[MaxReactions] = {};
+    int Product[MaxReactions] = {};
+    double Kfwd[MaxReactions] = {};
+    double Krev[MaxReactions] = {};
+    bool FitKfwd[MaxReactions] = {};
+    bool FitKrev[MaxReactions] = {};
+    int KfwdLink[MaxReactions] = {};
+    int KrevLink[MaxReactions] = {};
+    bool MassTransport[MaxReactions] = {};
+    double InitConc[MaxSpecies] = {};
+    bool FitConc[MaxSpecies] = {};
+    bool Response[MaxSpecies] = {};
+    bool FitRFactor[MaxSpecies] = {};
+    int AnalyteInj[MaxSpecies] = {};
+    double RFactor[MaxSpecies] = {};
+
+    // Injection slots, per slot j and curve i.
+    std::array<OwnedArray<double>, MaxInj> RefIndex;
+    std::array<OwnedArray<bool>, MaxInj> FitRefIndex;
+    std::array<OwnedArray<double>, MaxInj> InjStop;
+    std::array<OwnedArray<double>, MaxInj> InjStart;
+    std::array<OwnedArray<double>, MaxInj> InjConc;
+    std::array<OwnedArray<bool>, MaxInj> ConcIsFraction;
+    std::array<OwnedArray<double>, MaxInj> FracNum;  // negative: no fraction typed
+    std::array<OwnedArray<double>, MaxInj> FracDen;
+    int SeedSpecies[MaxInj] = {};
+    int StartFitMode[MaxInj] = {};  // 0 fixed, 1 one value for all curves, 2 one per curve
+    int StopFitMode[MaxInj] = {};
+    SpecConcTable SpecConc;         // [j][s][i]
+    OwnedArray<double> Flow;        // per curve
+    double FlowFactor = 1;          // flow of the curve being simulated, to the power 1/3
+    double StockConc[MaxInj] = {};
+    bool FitStockLocal[MaxInj] = {};
+
+protected:
+    void SetNumLabels(int curves, int points);
+
+    std::string CaptionText;
+    std::string FileNameString = "No Data";
+    std::string NumCurvesString = "Num Curves:";
+    std::string NumPointsString = "Points/Curve:";
+    std::string InjLabelString[MaxInj];
+    bool InjLabelShown[MaxInj] = {};
+};
+
+} // namespace kivra
