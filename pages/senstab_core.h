@@ -7,6 +7,7 @@
 
 #include "pages/model_data.h"
 #include "pages/owned_array.h"
+#include "pages/vectors.h"
 
 namespace kivra {
 
@@ -18,6 +19,9 @@ constexpr int PointHidden = 16;   // never drawn
 // Sizes a data set may have; larger requests are refused before anything is cleared.
 constexpr int MaxPointsPerCurve = 10000000;
 constexpr int MaxCurves = 100000;
+
+// Solves a x = b with a decomposition from ludcmp; b becomes x. 1-based.
+void LUBackSubstitute(double** a, int n, int* indx, double* b);
 
 class TSensTabCore {
 public:
@@ -45,6 +49,13 @@ public:
     // Per slot: the label's text and whether it is shown; the button shows "full" when used.
     std::string InjLabelText(int j) const { return InjLabelString[j]; }
     bool InjLabelVisible(int j) const { return InjLabelShown[j]; }
+
+    // ---- linear algebra (senstab_lu.cpp) ------------------------------------------
+    // LU decomposition in place by Crout's method with implicit partial pivoting;
+    // 1-based. Returns null, or a fixed message text for a singular (all-zero) row.
+    const char* ludcmp(double** a, int n, int* indx, double* d);
+    // Row scales of ludcmp; made by the simulation's work arrays, or per call when absent.
+    Vector1 LURowScale;
 
     // ---- hooks for the widget half --------------------------------------------
     // The page caption, file name and plots go back to their empty state.
