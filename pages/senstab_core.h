@@ -57,6 +57,14 @@ public:
     // Row scales of ludcmp; made by the simulation's work arrays, or per call when absent.
     Vector1 LURowScale;
 
+    // ---- model application, rate equations, integrator, simulation ----------------
+
+    // ---- fit parameters on the page --------------------------------------------------
+
+    // ---- data files ------------------------------------------------------------------
+
+    // ---- smoothing and noise -----------------------------------------------------------
+
     // ---- hooks for the widget half --------------------------------------------
     // The page caption, file name and plots go back to their empty state.
     virtual void ClearDisplay();
