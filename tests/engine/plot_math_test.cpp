@@ -7,6 +7,7 @@
 #include "pages/owned_array.h"
 #include "pages/plot_math.h"
 #include "pages/senstab_core.h"
+#include "tests/support/plot_curves.h"
 
 using namespace kivra;
 
@@ -30,43 +31,11 @@ PlotFrame Frame() {
     return f;
 }
 
-// Curves held as a page holds them.
-struct Curves {
-    RowTable<double> Data, Sim, Time;
-    RowTable<int> Flags;
-    OwnedArray<bool> Excluded;
-    OwnedArray<int> Count;
-    OwnedArray<double> Start, Stop, RI;
-    Curves(int curves, int points) {
-        Data.Reset(curves, points, 0);
-        Sim.Reset(curves, points, 0);
-        Time.Reset(curves, points, 0);
-        Flags.Reset(curves, points, 0);
-        Excluded.Reset(curves, false);
-        Count.Reset(curves, points);
-        Start.Reset(curves, 0);
-        Stop.Reset(curves, 0);
-        RI.Reset(curves, 0);
-        for (int k = 0; k < curves; ++k)
-            for (int i = 0; i < points; ++i) Time[k][i] = i;
-    }
-    PlotArrays Arrays(bool dialog = false) {
-        PlotArrays a;
-        a.NumCurves = static_cast<int>(Count.size());
-        a.Data = Data.rows();
-        a.Sim = Sim.rows();
-        a.Time = Time.rows();
-        a.PointFlags = Flags.rows();
-        a.Excluded = Excluded.data();
-        a.PointCount = Count.data();
-        if (dialog) {
-            a.InjStart = Start.data();
-            a.InjStop = Stop.data();
-            a.RefIndex = RI.data();
-        }
-        return a;
-    }
-};
+// Curves of n points at times 0, 1, ..., all values 0.
+test::PlotCurves Zeros(int curves, int points) {
+    return test::PlotCurves(curves, points, [](int, int i) { return i; }, [](int, int) { return 0.0; },
+                            [](int, int) { return 0.0; });
+}
 
 } // namespace
 
@@ -153,7 +122,7 @@ TEST(PlotMath, AxisLabelsUseTheGeneralFormat) {
 }
 
 TEST(PlotMath, DataRangeWidensEachBoundByItsOwnMagnitude) {
-    Curves c(2, 5);
+    test::PlotCurves c = Zeros(2, 5);
     for (int i = 0; i < 5; ++i) {
         c.Data[0][i] = 10 + i;
         c.Data[1][i] = 20 - i;
@@ -181,26 +150,26 @@ TEST(PlotMath, DataRangeWidensEachBoundByItsOwnMagnitude) {
 
 TEST(PlotMath, DataRangeRefusesWhatCannotBeDrawn) {
     PlotFrame f;
-    Curves none(2, 4);
+    test::PlotCurves none = Zeros(2, 4);
     none.Count[0] = none.Count[1] = 0;
     EXPECT_FALSE(DataRange(none.Arrays(), true, true, f));
-    Curves zero(1, 4);  // all values 0: no span after widening
+    test::PlotCurves zero = Zeros(1, 4);  // all values 0: no span after widening
     EXPECT_FALSE(DataRange(zero.Arrays(), true, false, f));
-    Curves sameTime(1, 4);
+    test::PlotCurves sameTime = Zeros(1, 4);
     for (int i = 0; i < 4; ++i) {
         sameTime.Time[0][i] = 5;
         sameTime.Data[0][i] = i;
     }
     EXPECT_FALSE(DataRange(sameTime.Arrays(), true, false, f));
-    Curves huge(1, 2);
+    test::PlotCurves huge = Zeros(1, 2);
     huge.Data[0][0] = -1.7e308;
     huge.Data[0][1] = 1.7e308;
     EXPECT_FALSE(DataRange(huge.Arrays(), true, false, f));
-    EXPECT_FALSE(DataRange(Curves(1, 3).Arrays(), false, false, f));
+    EXPECT_FALSE(DataRange(Zeros(1, 3).Arrays(), false, false, f));
 }
 
 TEST(PlotMath, ResidualRangeSkipsFirstPointsAndExcludedCurves) {
-    Curves c(3, 4);
+    test::PlotCurves c = Zeros(3, 4);
     c.Data[0][0] = 50;  // first point: drawn, not ranged
     c.Data[0][2] = -3;
     c.Data[1][1] = 2;
@@ -213,12 +182,12 @@ TEST(PlotMath, ResidualRangeSkipsFirstPointsAndExcludedCurves) {
     ASSERT_TRUE(ResidualTimeRange(c.Arrays(), lo, hi));
     EXPECT_EQ(lo, 0);
     EXPECT_EQ(hi, 3);
-    Curves equal(1, 4);
+    test::PlotCurves equal = Zeros(1, 4);
     EXPECT_EQ(ResidualMax(equal.Arrays()), 0);
 }
 
 TEST(PlotMath, ClosestCurveUsesTheValuesAsDrawn) {
-    Curves c(3, 3);
+    test::PlotCurves c = Zeros(3, 3);
     for (int i = 0; i < 3; ++i) {
         c.Data[0][i] = 10;
         c.Data[1][i] = 10;  // ties with curve 0: the earlier wins

@@ -72,7 +72,7 @@ TEST(PlotDraw, NothingToDrawLeavesTheEmptyField) {
                      [](int, int) { return 0.0; });
     for (PlotCurves* c : {&noPoints, &sameTime, &zeros}) {
         TPlot p;
-        c->AttachPage(p);
+        test::AttachPage(*c, p);
         p.SetTitle("Set 1");
         EXPECT_EQ(Render(p), empty);
         EXPECT_EQ(p.Frame().XScale, 0);  // no frame: the mouse reads 0
@@ -85,7 +85,7 @@ TEST(PlotDraw, FrameRangeAndTicksFollowTheDataAndTheFont) {
     PlotCurves c(1, 11, [](int, int i) { return 10.0 * i; }, [](int, int i) { return 10.0 + i; },
                  [](int, int) { return 0.0; });
     TPlot p;
-    c.AttachPage(p, true, false);
+    test::AttachPage(c, p, true, false);
     const QImage& img = Render(p, 600, 400);
     const PlotFrame& f = p.Frame();
     EXPECT_DOUBLE_EQ(f.YMin, 9);
@@ -123,7 +123,7 @@ TEST(PlotDraw, FrameRangeAndTicksFollowTheDataAndTheFont) {
 TEST(PlotDraw, TitleNamesTheCurveShown) {
     PlotCurves c = Rising();
     TPlot p;
-    c.AttachPage(p);
+    test::AttachPage(c, p);
     p.SetTitle("Set 2");
     const QImage all = Render(p).copy();
     Point at = TitleCorner(p, 600, 400);
@@ -153,7 +153,7 @@ TEST(PlotDraw, CurvesTakeTheirColoursAndFlags) {
     c.Data[1][3] = -5;              // curve 1 dips below zero, then is excluded
     c.Excluded[1] = true;
     TPlot p;
-    c.AttachPage(p);
+    test::AttachPage(c, p);
     const QImage& img = Render(p);
     const PlotFrame& f = p.Frame();
     EXPECT_DOUBLE_EQ(f.YMin, -5.5);  // the excluded curve still counts
@@ -174,7 +174,7 @@ TEST(PlotDraw, DenseCurvesLookTheSameThinnedOrNot) {
                  [](int, int i) { return 5 + std::sin(i * 0.001) + 0.3 * std::sin(i * 7.3); },
                  [](int, int) { return 0.0; });
     TPlot p;
-    c.AttachPage(p, true, false);
+    test::AttachPage(c, p, true, false);
     const QImage& img = Render(p);
     const PlotFrame& f = p.Frame();
     // The same polyline through every point, unthinned.
@@ -204,7 +204,7 @@ TEST(PlotDraw, BrokenValuesAndTinySpansNeitherHangNorOverflow) {
     c.Time[0][5] = -inf;
     c.Sim[0][6] = 1e300;
     TPlot p;
-    c.AttachPage(p);
+    test::AttachPage(c, p);
     const QImage& img = Render(p);
     EXPECT_TRUE(std::isfinite(p.Frame().YMax));
     EXPECT_LT(p.Frame().YMax, 1e301 * 1.2);
@@ -213,7 +213,7 @@ TEST(PlotDraw, BrokenValuesAndTinySpansNeitherHangNorOverflow) {
     PlotCurves tiny(1, 3, [](int, int i) { return 1e16 + 2 * i; }, [](int, int i) { return 1e16 + 2 * i; },
                     [](int, int) { return 0.0; });
     TPlot q;
-    tiny.AttachPage(q, true, false);
+    test::AttachPage(tiny, q, true, false);
     Render(q);
     SUCCEED();
 }
@@ -223,7 +223,7 @@ TEST(PlotDraw, ResidualsAreColouredMarkersInASymmetricRange) {
                  [](int, int) { return 2.0; });
     c.Data[1][0] = 500;  // first points take no part in the range
     TPlot p;
-    c.AttachPage(p);
+    test::AttachPage(c, p);
     p.SetRes(true);
     const QImage& img = Render(p);
     const PlotFrame& f = p.Frame();
@@ -237,7 +237,7 @@ TEST(PlotDraw, ResidualsAreColouredMarkersInASymmetricRange) {
     PlotCurves same(2, 5, [](int, int i) { return i; }, [](int, int) { return 3.0; },
                     [](int, int) { return 3.0; });
     TPlot q;
-    same.AttachPage(q);
+    test::AttachPage(same, q);
     q.SetRes(true);
     TPlot empty;
     EXPECT_EQ(Render(q), Render(empty).copy());
@@ -247,7 +247,7 @@ TEST(PlotDraw, ZoomedResidualViewKeepsItsRange) {
     PlotCurves c(2, 51, [](int, int i) { return 2.0 * i; }, [](int k, int i) { return 10.0 * (k + i % 3); },
                  [](int, int) { return 0.0; });
     TPlot p;
-    c.AttachPage(p);
+    test::AttachPage(c, p);
     p.SetRes(true);
     Render(p);
     p.MouseDown(Qt::LeftButton, 150, 60);
@@ -276,7 +276,7 @@ TEST(PlotDraw, ZoomedResidualViewKeepsItsRange) {
 TEST(PlotDraw, PrintHonoursItsFlagsAndRestoresTheView) {
     PlotCurves c = Rising();
     TPlot p;
-    c.AttachPage(p, true, false);
+    test::AttachPage(c, p, true, false);
     p.SetTitle("Set 1");
     Render(p);
     QImage page = NewBitmap(600, 800);
@@ -332,7 +332,7 @@ TEST(PlotDraw, PrintHonoursItsFlagsAndRestoresTheView) {
         // Draw the same again to learn the printed frame, then read a
         // simulation pixel of curve 0 at 50 s.
         TPlot probe;
-        c.AttachPage(probe, false, true);
+        test::AttachPage(c, probe, false, true);
         probe.SetTitle("Set 1");
         QImage img2 = NewBitmap(600, 400);
         Canvas cv2(&img2);
@@ -354,7 +354,7 @@ TEST(PlotDraw, InjectionDialogDrawsGreyCurvesAndDeletedStretches) {
     c.Start[1] = 20;
     c.Stop[1] = 80;
     TPlot p;
-    c.AttachDialog(p);
+    test::AttachDialog(c, p);
     p.SetCurve(1);
     p.SetTimeLines(true);
     const QImage& img = Render(p);
@@ -381,7 +381,7 @@ TEST(PlotDraw, InjectionDialogDrawsGreyCurvesAndDeletedStretches) {
         p.Print(cv, 0, 0, 600, 400, 1, 1, PrintData | PrintColour | PrintKeepView);
     }
     TPlot probe;
-    c.AttachDialog(probe);
+    test::AttachDialog(c, probe);
     probe.SetCurve(1);
     QImage scratch = NewBitmap(600, 400);
     Canvas cv(&scratch);
