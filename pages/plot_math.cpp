@@ -301,6 +301,13 @@ void PolylineBuilder::LineTo(double px, double py) {
         MoveTo(px, py);
         return;
     }
+    // The common case: an open piece ends at the pen, which lies inside.
+    if (open_ && InsideBox(px, py)) {
+        penX_ = px;
+        penY_ = py;
+        Add({static_cast<int>(px), static_cast<int>(py)});
+        return;
+    }
     double x0 = penX_, y0 = penY_, x1 = px, y1 = py;
     const bool startInside = InsideBox(x0, y0);
     penX_ = px;
