@@ -415,6 +415,7 @@ void TPlot::DrawResidualMarkers(Canvas& c, bool printing, int w, const PixelBox&
     if (printing) s /= 2;
     s = std::max(1, s);
     c.pen = Pen{colors::Black, 1};
+    const Point diamond[4] = {{0, -s}, {s, 0}, {0, s}, {-s, 0}};
     // A marker drawn again later at the same place covers every pixel of the
     // earlier one, so only the last marker of a curve at each place is drawn.
     // "seen" marks places over the clip box and a margin of one marker.
@@ -444,10 +445,8 @@ void TPlot::DrawResidualMarkers(Canvas& c, bool printing, int w, const PixelBox&
             for (Point p : places)
                 seen[static_cast<std::size_t>((p.y - box.top + margin) * gw + (p.x - box.left + margin))] = 0;
         c.brush = Brush{ResidualPalette[k % 10], BrushStyle::Solid};
-        for (auto it = places.rbegin(); it != places.rend(); ++it) {
-            const Point d[4] = {{it->x, it->y - s}, {it->x + s, it->y}, {it->x, it->y + s}, {it->x - s, it->y}};
-            c.Polygon(d, 4);
-        }
+        std::reverse(places.begin(), places.end());
+        c.Figures(diamond, 4, places.data(), places.size());
     }
 }
 

@@ -4,6 +4,7 @@
 // device pixels; the same calls work on a widget, an off-screen image and a
 // printer page, so a plot has one paint path for all three.
 #include <QFont>
+#include <QRect>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -96,6 +97,10 @@ public:
     void Polyline(const Point* pts, std::size_t n);
     // A closed figure, outlined with the pen and filled with the brush.
     void Polygon(const Point* pts, std::size_t n);
+    // The closed figure shape (relative to each place) at every place in
+    // order, as Polygon would draw it there; on images it is drawn once and
+    // copied, which makes clouds of markers fast.
+    void Figures(const Point* shape, std::size_t n, const Point* places, std::size_t count);
     // Outlined with the pen and filled with the brush; the right and bottom
     // edges (right, bottom) themselves are not part of it.
     void Rectangle(int left, int top, int right, int bottom);
@@ -120,8 +125,10 @@ public:
     QPainter& Painter() { return *painter_; }
 
 private:
-    void ApplyPen();
-    void ApplyBrush();
+    void ApplyPen(QPainter& painter) const;
+    void ApplyBrush(QPainter& painter) const;
+    // The image drawn on, when figures may be copied into it directly.
+    QImage* RasterTarget() const;
     void ApplyFont();
     QFontMetrics Metrics();
 
@@ -133,6 +140,8 @@ private:
     QFont qfont_;
     bool fontApplied_ = false;
     std::vector<QPoint> scratch_;
+    QRect clip_;
+    bool clipping_ = false;
 };
 
 // An off-screen image to draw on: white, 32-bit RGB (the format in which

@@ -157,3 +157,31 @@ TEST(Printer, PrintsPagesToAPdfFile) {
     EXPECT_FALSE(p.Printing());
     EXPECT_EQ(PdfPages(path), 3);
 }
+
+TEST(Canvas, FiguresOnAnImageMatchFiguresDrawnOneByOne) {
+    const Point diamond[4] = {{0, -4}, {4, 0}, {0, 4}, {-4, 0}};
+    std::vector<Point> places;
+    for (int i = 0; i < 300; ++i) places.push_back({(i * 37) % 130 - 5, (i * 53) % 90 - 5});
+    auto draw = [&](bool together) {
+        QImage img = NewBitmap(120, 80);
+        Canvas c(&img);
+        c.SetClipRect(3, 2, 110, 75);
+        for (int pass = 0; pass < 2; ++pass) {
+            c.pen = Pen{colors::Black, 1};
+            c.brush = Brush{pass ? colors::Aqua : colors::Olive, BrushStyle::Solid};
+            if (together) {
+                c.Figures(diamond, 4, places.data() + pass * 150, 150);
+            } else {
+                for (int i = 0; i < 150; ++i) {
+                    const Point p = places[pass * 150 + i];
+                    const Point d[4] = {{p.x, p.y - 4}, {p.x + 4, p.y}, {p.x, p.y + 4}, {p.x - 4, p.y}};
+                    c.Polygon(d, 4);
+                }
+            }
+        }
+        return img;
+    };
+    const QImage one = draw(false);
+    EXPECT_EQ(draw(true), one);
+    EXPECT_EQ(one.pixel(2, 40), qRgb(255, 255, 255));  // clipped
+}

@@ -47,6 +47,14 @@ Point TitleCorner(const TPlot& p, int w, int h) {
     return {TruncPixel(p.Frame().XLeft + 2 + c.TextWidth("0")), TruncPixel(p.Frame().YTop + 2)};
 }
 
+// Clears the inside of the frame, keeping the frame's own lines; returns the frame.
+PixelBox WipeInside(Canvas& cv, const PlotFrame& f) {
+    const PixelBox box{TruncPixel(f.XLeft), TruncPixel(f.YTop), TruncPixel(f.XRight), TruncPixel(f.YBottom)};
+    cv.brush = Brush{colors::White, BrushStyle::Solid};
+    cv.FillRect(box.left + 1, box.top + 1, box.right, box.bottom);
+    return box;
+}
+
 // Five rising curves that stay low on the left, clear of the title.
 PlotCurves Rising(int curves = 5, int points = 51) {
     return PlotCurves(curves, points, [](int, int i) { return 2.0 * i; },
@@ -181,11 +189,8 @@ TEST(PlotDraw, DenseCurvesLookTheSameThinnedOrNot) {
     QImage ref = img.copy();
     {
         Canvas cv(&ref);
-        const int l = TruncPixel(f.XLeft), t = TruncPixel(f.YTop);
-        const int r = TruncPixel(f.XRight), b = TruncPixel(f.YBottom);
-        cv.brush = Brush{colors::White, BrushStyle::Solid};
-        cv.FillRect(l + 1, t + 1, r, b);  // the frame's own lines stay
-        cv.SetClipRect(l, t, r, b);
+        const PixelBox box = WipeInside(cv, f);
+        cv.SetClipRect(box.left, box.top, box.right, box.bottom);
         cv.pen.color = colors::Black;
         std::vector<Point> all;
         for (int i = 0; i < 20000; ++i) all.push_back({PixelX(f, c.Time[0][i]), PixelY(f, c.Data[0][i])});
@@ -387,4 +392,44 @@ TEST(PlotDraw, InjectionDialogDrawsGreyCurvesAndDeletedStretches) {
     Canvas cv(&scratch);
     probe.Plot(cv, 0, 0, 600, 400, true);
     EXPECT_EQ(printed.pixel(PixelX(probe.Frame(), 35), PixelY(probe.Frame(), 10)), Rgb(colors::White));
+}
+
+TEST(PlotDraw, DenseResidualsLookTheSameAsEveryMarkerDrawn) {
+    // 3 curves of 4000 points: many markers land on the same places.
+    PlotCurves c(3, 4000, [](int, int i) { return i * 0.05; },
+                 [](int k, int i) { return std::sin(i * 0.37 + k) * (1 + k); },
+                 [](int, int) { return 0.0; });
+    TPlot p;
+    test::AttachPage(c, p);
+    p.SetRes(true);
+    const QImage& img = Render(p);
+    const PlotFrame& f = p.Frame();
+    QImage ref = img.copy();
+    {
+        Canvas cv(&ref);
+        const PixelBox box = WipeInside(cv, f);
+        cv.pen = Pen{colors::Silver};
+        const int y0 = TruncPixel(f.YBottom - f.YMin * f.YScale);
+        cv.MoveTo(box.left + 1, y0);
+        cv.LineTo(box.right - 1, y0);
+        cv.SetClipRect(box.left, box.top, box.right, box.bottom);
+        cv.pen = Pen{colors::Black};
+        const Color palette[3] = {colors::Aqua, colors::Red, colors::Green};
+        const int s = 600 / 150;
+        for (int k = 0; k < 3; ++k) {
+            cv.brush = Brush{palette[k], BrushStyle::Solid};
+            for (int i = 0; i < 4000; ++i) {
+                const int x = PixelX(f, c.Time[k][i]), y = PixelY(f, c.Data[k][i] - c.Sim[k][i]);
+                const Point d[4] = {{x, y - s}, {x + s, y}, {x, y + s}, {x - s, y}};
+                cv.Polygon(d, 4);
+            }
+        }
+        cv.ClearClip();
+        cv.brush.style = BrushStyle::Clear;
+        cv.font.size = TitleSize(600, 400);
+        cv.font.color = colors::Blue;
+        const Point at = TitleCorner(p, 600, 400);
+        cv.TextOut(at.x, at.y, "Residuals");
+    }
+    EXPECT_EQ(img, ref);
 }
