@@ -1,9 +1,13 @@
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
 #include "pages/senstab_core.h"
+#include "platform/qt/printer.h"
 #include "tests/gui/plot_fixture.h"
 
 using namespace kivra;
@@ -432,4 +436,29 @@ TEST(PlotDraw, DenseResidualsLookTheSameAsEveryMarkerDrawn) {
         cv.TextOut(at.x, at.y, "Residuals");
     }
     EXPECT_EQ(img, ref);
+}
+
+TEST(PlotDraw, PlotsPrintOnPdfPages) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("plots.pdf");
+    PlotCurves c = Rising();
+    TPlot p;
+    test::AttachPage(c, p);
+    p.SetTitle("Set 1");
+    Printer printer;
+    printer.SetOutputFile(path.toStdString());
+    ASSERT_TRUE(printer.BeginDoc());
+    const int w = printer.PageWidth(), h = printer.PageHeight();
+    EXPECT_TRUE(p.Print(printer.GetCanvas(), 0, 0, w, h / 2, 1, 3, PrintData | PrintSim | PrintColour));
+    EXPECT_TRUE(p.Print(printer.GetCanvas(), 0, h / 2, w, h / 2, 1, 3, PrintResiduals));
+    printer.NewPage();
+    EXPECT_TRUE(p.Print(printer.GetCanvas(), 0, 0, w, h, 2, 3, PrintData | PrintSim | PrintResiduals));
+    // The frame is the screen's again: never drawn there.
+    EXPECT_EQ(p.Frame().XScale, 0);
+    printer.EndDoc();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString pdf = QString::fromLatin1(f.readAll());
+    EXPECT_EQ(pdf.count(QRegularExpression("/Type\\s*/Page[^s]")), 2);
 }
