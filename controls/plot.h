@@ -93,7 +93,7 @@ public:
     int GetDataPenWidth() const { return DataPenWidth; }
     int GetFramePenWidth() const { return FramePenWidth; }
 
-    // Draws the whole control again now (selection dropped).
+    // Draws the whole control again now; the selection goes, unless a drag is on.
     void Repaint();
     // The off-screen picture the control shows.
     const QImage& Picture() const { return Buffer; }
@@ -120,7 +120,7 @@ private:
     // Makes the picture when there is none of the control's size yet.
     void EnsurePicture();
     void DrawSelection(Canvas& c) const;
-    void DrawReadout(Canvas& c, bool rewrite);
+    void DrawReadout(Canvas& c, bool withCursor);
     void EraseReadout(Canvas& c);
     void SetReadoutFont(Canvas& c) const;
     std::string CoordText(Point p) const;

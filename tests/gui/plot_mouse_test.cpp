@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
@@ -345,4 +347,17 @@ TEST(PlotMouse, TimeLinesMoveWithValuesAndPositions) {
     EXPECT_EQ(p.GetStartPos(), -1);
     p.SetStartValue(5);
     EXPECT_EQ(c.Start[0], kept);
+}
+
+TEST(PlotMouse, RightClickOpensThePopupMenu) {
+    PlotCurves c = Steps();
+    Shown s(c);
+    QMenu menu;
+    menu.addAction("Zoom In");
+    s.plot.SetPopupMenu(&menu);
+    EXPECT_EQ(s.plot.PopupMenu(), &menu);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(100, 100), s.plot.mapToGlobal(QPoint(100, 100)));
+    QApplication::sendEvent(&s.plot, &e);
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
 }
