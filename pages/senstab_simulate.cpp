@@ -109,18 +109,20 @@ const char* TSensTabCore::CheckSimInput(bool& modelFault) {
         if (Product[r] < 0) continue;
         if (!species(ReactA[r]) || !species(ReactB[r]) || !species(Product[r]))
             return (text = Numbered("Reaction %d uses a species that is not in the model", r + 1)).c_str();
-        double kf, kr;
-        ResolveRates(r, kf, kr);
-        if (BadAmount(kf) || BadAmount(kr))
-            return (text = Numbered("Negative or non-finite rate constant in reaction %d", r + 1)).c_str();
     }
-    for (int s = 0; s < NumSpecies; ++s) {
+    for (int s = 0; s < NumSpecies; ++s)
         if (AnalyteInj[s] < -1 || AnalyteInj[s] >= MaxInj)
             return (text = Numbered("Species %d is fed by an injection that does not exist", s + 1)).c_str();
+    modelFault = false;
+    for (int r = 0; r < NumReactions; ++r) {
+        double kf, kr;
+        ResolveRates(r, kf, kr);
+        if (Product[r] >= 0 && (BadAmount(kf) || BadAmount(kr)))
+            return (text = Numbered("Negative or non-finite rate constant in reaction %d", r + 1)).c_str();
+    }
+    for (int s = 0; s < NumSpecies; ++s)
         if (AnalyteInj[s] < 0 && BadAmount(InitConc[s]))
             return (text = Numbered("Negative or non-finite initial concentration of species %d", s + 1)).c_str();
-    }
-    modelFault = false;
     for (int i = 0; i < NumCurves; ++i) {
         if (Excluded[i]) continue;
         if (BadAmount(Flow[i]))
