@@ -207,6 +207,10 @@ TEST(ModelApplication, BadNumbersFailTheSimulationWithAMessage) {
         {"Negative or non-finite initial concentration of species 2",
          [](TSensTabCore&, TModelData& m) { m.InitConc[0][1] = -100; }},
         {"Non-finite time in curve 2", [](TSensTabCore& p, TModelData&) { p.Time[1][3] = NAN; }},
+        {"The simulation of curve 2 gave a response that is not a number",
+         [](TSensTabCore& p, TModelData&) { p.RefIndex[0][1] = NAN; }},
+        {"Curve 1 has no points or more than its arrays hold",
+         [](TSensTabCore& p, TModelData&) { p.PointCount[0] = 21; }},
         {"Non-finite injection time in injection 1, curve 1",
          [](TSensTabCore& p, TModelData&) { p.InjStop[0][0] = INFINITY; }},
     };
