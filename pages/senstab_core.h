@@ -23,7 +23,7 @@ constexpr int MaxCurves = 100000;
 // Solves a x = b with a decomposition from ludcmp; b becomes x. 1-based.
 void LUBackSubstitute(double** a, int n, int* indx, double* b);
 
-class TSensTabCore {
+class TSensTabCore : public TReactionScheme {
 public:
     TSensTabCore();
     virtual ~TSensTabCore();
@@ -99,17 +99,7 @@ public:
     bool StockGlobal[MaxInj] = {};
     bool FitStockGlobal[MaxInj] = {};
 
-    // The page's copy of the model.
-    int ReactA[MaxReactions] = {};
-    int ReactB[MaxReactions] = {};
-    int Product[MaxReactions] = {};
-    double Kfwd[MaxReactions] = {};
-    double Krev[MaxReactions] = {};
-    bool FitKfwd[MaxReactions] = {};
-    bool FitKrev[MaxReactions] = {};
-    int KfwdLink[MaxReactions] = {};
-    int KrevLink[MaxReactions] = {};
-    bool MassTransport[MaxReactions] = {};
+    // The page's copy of the model; the reactions come from TReactionScheme.
     double InitConc[MaxSpecies] = {};
     bool FitConc[MaxSpecies] = {};
     bool Response[MaxSpecies] = {};
