@@ -40,18 +40,7 @@ void TSensTabCore::SetModel(TModelData& model) {
         RFactor[s] = model.RFactor[s];
         FitRFactor[s] = model.FitRFactor[s];
     }
-    for (int r = 0; r < MaxReactions; ++r) {
-        ReactA[r] = model.ReactA[r];
-        ReactB[r] = model.ReactB[r];
-        Product[r] = model.Product[r];
-        Kfwd[r] = model.Kfwd[r];
-        Krev[r] = model.Krev[r];
-        FitKfwd[r] = model.FitKfwd[r];
-        FitKrev[r] = model.FitKrev[r];
-        KfwdLink[r] = model.KfwdLink[r];
-        KrevLink[r] = model.KrevLink[r];
-        MassTransport[r] = model.MassTransport[r];
-    }
+    static_cast<TReactionScheme&>(*this) = model;
 
     model.NumCurves[k] = NumCurves;
     model.Excluded[k] = Excluded.data();

@@ -9,8 +9,17 @@ namespace kivra::test {
 
 // A record with no reactions and no fed species, as the panels leave it when empty.
 TModelData EmptyModel();
-// Appends reaction a + b = p (-1: no such reactant) and raises NumReactions.
-void AddReaction(TModelData& m, int a, int b, int p, double kf, double kr);
+// Appends reaction a + b = p (-1: no such reactant) to a record or a page's
+// model copy and raises its NumReactions.
+template <class Model>
+void AddReaction(Model& m, int a, int b, int p, double kf, double kr) {
+    const int r = m.NumReactions++;
+    m.ReactA[r] = a;
+    m.ReactB[r] = b;
+    m.Product[r] = p;
+    m.Kfwd[r] = kf;
+    m.Krev[r] = kr;
+}
 // Species s counts in the response with the given R factor.
 void Respond(TModelData& m, int s, double factor);
 
@@ -35,15 +44,6 @@ inline TModelData EmptyModel() {
     return m;
 }
 
-inline void AddReaction(TModelData& m, int a, int b, int p, double kf, double kr) {
-    const int r = m.NumReactions++;
-    m.ReactA[r] = a;
-    m.ReactB[r] = b;
-    m.Product[r] = p;
-    m.Kfwd[r] = kf;
-    m.Krev[r] = kr;
-}
-
 inline void Respond(TModelData& m, int s, double factor) {
     m.Response[0][s] = true;
     m.RFactor[s] = factor;
@@ -56,12 +56,7 @@ inline SchemePage::SchemePage(int species) {
 }
 
 inline void SchemePage::Add(int a, int b, int p, double kf, double kr) {
-    const int r = NumReactions++;
-    ReactA[r] = a;
-    ReactB[r] = b;
-    Product[r] = p;
-    Kfwd[r] = kf;
-    Krev[r] = kr;
+    AddReaction(*this, a, b, p, kf, kr);
 }
 
 inline bool MakeSet(TSensTabCore& page, int curves, int points, double dt, double t0) {
