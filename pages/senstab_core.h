@@ -114,8 +114,7 @@ public:
     // The page's species panel stores this set's local species into the record
     // (and shows the rest); the core page has no panel.
     virtual void GetPanelSpecies(TModelData&) {}
-    // A simulation finished: the plots show it.
-    virtual void SimulationShown() {}
+    // A finished simulation reaches the plots through SimulationChanged.
 
 
     // ---- fit parameters on the page --------------------------------------------------

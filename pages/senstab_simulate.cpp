@@ -255,7 +255,7 @@ double TSensTabCore::RunModel() {
         return -1.0;
     }
     Modelled = true;
-    SimulationShown();
+    SimulationChanged();
     return Chisq;
 }
 

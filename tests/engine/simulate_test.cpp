@@ -13,7 +13,7 @@ namespace {
 
 class SimPage : public TSensTabCore {
 public:
-    void SimulationShown() override { ++shown; }
+    void SimulationChanged() override { ++shown; }
     int shown = 0;
 };
 
