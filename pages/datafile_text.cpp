@@ -134,6 +134,14 @@ bool SaneDataSize(long long curves, long long points, std::size_t fileSize) {
     return true;
 }
 
+bool MakeReadSet(TSensTabCore& page, long long curves, long long points, std::size_t fileSize) {
+    if (!SaneDataSize(curves, points, fileSize)) return false;
+    if (!page.NewSens(static_cast<int>(curves), static_cast<int>(points))) return false;
+    page.NumCurves = static_cast<int>(curves);
+    page.NumPoints = static_cast<int>(points);
+    return true;
+}
+
 bool ReadDataRows(TSensTabCore& page, TSensTabCore::FileText& f, long long rows, int width,
                   int keep, bool toSim) {
     std::vector<Cell> cells;

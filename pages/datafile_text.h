@@ -59,6 +59,10 @@ bool PoorlyFormatted();
 // before anything is allocated.
 bool SaneDataSize(long long curves, long long points, std::size_t fileSize);
 
+// Makes the page's set for what a reader counted (after the checks above) and sets
+// its counts. False after a message.
+bool MakeReadSet(TSensTabCore& page, long long curves, long long points, std::size_t fileSize);
+
 // Data rows: `rows` line reads from the position, each holding per curve a group of
 // `width` cells (time first) separated by TAB or comma. The cell `keep` of each group
 // (1 .. width - 1) is the value; a group whose time or value does not convert adds

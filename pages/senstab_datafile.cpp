@@ -152,10 +152,7 @@ bool LoadCurrentForm(TSensTabCore& page, FileText& f, int width, int keep) {
     if (!HeaderMatches(line, curves, width)) return UnreadableFormat();
     f.NextLine();
     const auto points = static_cast<long long>(f.CountLineEnds());
-    if (!SaneDataSize(curves, points, f.Size())) return false;
-    if (!page.NewSens(static_cast<int>(curves), static_cast<int>(points))) return false;
-    page.NumCurves = static_cast<int>(curves);
-    page.NumPoints = static_cast<int>(points);
+    if (!MakeReadSet(page, curves, points, f.Size())) return false;
     if (!ReadSlotRows(page, f, pos, header)) return false;
     return ReadDataRows(page, f, points, width, keep, true);
 }

@@ -53,10 +53,7 @@ bool TSensTabCore::LoadOldSens(FileText& f) {
         if (!IsBlankText(f.Line())) points = counted;
         f.NextLine();
     }
-    if (!SaneDataSize(n, points, f.Size())) return false;
-    if (!NewSens(static_cast<int>(n), static_cast<int>(points))) return false;
-    NumCurves = static_cast<int>(n);
-    NumPoints = static_cast<int>(points);
+    if (!MakeReadSet(*this, n, points, f.Size())) return false;
 
     std::vector<double> row(static_cast<std::size_t>(n) + 1);
     f.Seek(0);
@@ -97,10 +94,7 @@ bool TSensTabCore::LoadV3Sens(FileText& f) {
     const long long n = count / 2;
     f.NextLine();
     const auto points = static_cast<long long>(f.CountLineEnds());
-    if (!SaneDataSize(n, points, f.Size())) return false;
-    if (!NewSens(static_cast<int>(n), static_cast<int>(points))) return false;
-    NumCurves = static_cast<int>(n);
-    NumPoints = static_cast<int>(points);
+    if (!MakeReadSet(*this, n, points, f.Size())) return false;
 
     // Line 5: a pair per curve, the second its concentration. The data rows begin
     // right after the last pair, so the first row read takes the end of line 5.
@@ -128,10 +122,7 @@ bool TSensTabCore::LoadBiaSens(FileText& f) {
     const long long n = count / 2;
     f.NextLine();
     const auto points = static_cast<long long>(f.CountLineEnds());
-    if (!SaneDataSize(n, points, f.Size())) return false;
-    if (!NewSens(static_cast<int>(n), static_cast<int>(points))) return false;
-    NumCurves = static_cast<int>(n);
-    NumPoints = static_cast<int>(points);
+    if (!MakeReadSet(*this, n, points, f.Size())) return false;
     return ReadDataRows(*this, f, points, 2, 1, false);
 }
 

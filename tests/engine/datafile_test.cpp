@@ -252,6 +252,12 @@ TEST(DataFile, FailuresShowTheirMessageAndLeaveThePageAsItWas) {
     const std::string hdr = "Time1\tData1\tTime2\tData2\n";
     const std::string rows = "0\t1\t0\t2\n1\t3\t1\t4\n";
     const std::string longCell(79, '1');
+    std::string wide = "Time";  // 5000 curves over 100 000 empty lines: billions of cells from 120 kB
+    for (int i = 1; i < 5000; ++i) wide += "\tD\tT";
+    wide += "\tD\n";
+    std::string widest = "Time";  // more curves than a page may have
+    for (int i = 1; i <= MaxCurves; ++i) widest += "\tD\tT";
+    widest += "\tD\n";
     const struct {
         std::string text, message, caption;
     } cases[] = {
@@ -266,6 +272,8 @@ TEST(DataFile, FailuresShowTheirMessageAndLeaveThePageAsItWas) {
         {head + hdr + "0\t1\t0\n1\t3\t1\t4\n", "Unreadable format", "File Read Error"},           // too few cells
         {head + hdr + "0\t1\t0\t2\t7\n1\t3\t1\t4\n", "Unreadable format", "File Read Error"},     // too many
         {head + hdr + "0\t1\t0\t2\n", "Poorly formated file", "Load Error"},
+        {head + wide + std::string(100000, '\n'), "Poorly formated file", "Load Error"},
+        {head + widest + "\n\n", "Poorly formated file", "Load Error"},
         {head + hdr + "\n\n", "Poorly formated file", "Load Error"},                              // no point at all
         {head + hdr + "a\tb\tc\td\nx\ty\tz\tw\n", "Poorly formated file", "Load Error"},
         {head + "Conc1\t1\tx\n" + hdr + rows, "Error in concs", "File Read Error"},
@@ -293,12 +301,13 @@ TEST(DataFile, FailuresShowTheirMessageAndLeaveThePageAsItWas) {
     };
     for (const auto& c : cases) {
         msgs.Clear();
-        EXPECT_FALSE(page.LoadSens(dir.Write("bad.txt", c.text))) << c.text;
-        ASSERT_EQ(msgs.Count(), 1u) << c.text;
-        EXPECT_EQ(msgs.Last().Text, c.message) << c.text;
-        EXPECT_EQ(msgs.Last().Caption, c.caption) << c.text;
+        const std::string shown = c.text.substr(0, 200);
+        EXPECT_FALSE(page.LoadSens(dir.Write("bad.txt", c.text))) << shown;
+        ASSERT_EQ(msgs.Count(), 1u) << shown;
+        EXPECT_EQ(msgs.Last().Text, c.message) << shown;
+        EXPECT_EQ(msgs.Last().Caption, c.caption) << shown;
         EXPECT_EQ(msgs.Last().Icon, MsgIcon::None);
-        EXPECT_TRUE(PageSnapshot(page) == before) << c.text;
+        EXPECT_TRUE(PageSnapshot(page) == before) << shown;
     }
     EXPECT_EQ(page.arraysChanged, arrays);
 
