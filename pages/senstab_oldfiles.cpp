@@ -1,7 +1,6 @@
 // Readers of the older data file forms: the headerless table, the version-3
 // form and the instrument export with flow-cell column headers.
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
 #include "pages/datafile_text.h"
@@ -36,7 +35,8 @@ bool TSensTabCore::LoadOldSens(FileText& f) {
     const long long n = CountSeparators(f, first);
     if (!f.LineEnded()) return UnreadableFormat();
     const bool letters = std::any_of(first.begin(), first.end(), [](char c) {
-        return std::isalpha(static_cast<unsigned char>(c)) && c != 'e' && c != 'E';
+        const char lower = static_cast<char>(c | 0x20);  // ASCII letters only, whatever the locale
+        return lower >= 'a' && lower <= 'z' && lower != 'e';
     });
     if (letters) {
         f.Seek(0);
