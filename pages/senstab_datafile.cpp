@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -199,7 +200,13 @@ std::string BaseName(const std::string& fileName) {
 
 bool TSensTabCore::LoadSens(const std::string& fileName) {
     std::string bytes;
-    switch (ReadWholeFile(fileName, bytes)) {
+    ReadResult read = ReadResult::TooLarge;
+    try {
+        read = ReadWholeFile(fileName, bytes);
+    } catch (const std::bad_alloc&) {
+        // No room for the text: as good as too large.
+    }
+    switch (read) {
     case ReadResult::CannotOpen:
         ShowMessage("Unable to open file", "File Read Error", MsgButtons::Ok, MsgIcon::Exclamation);
         return false;
@@ -297,11 +304,18 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
         return false;
     }
 
-    // The old file stays until the new one is complete beside it.
+    // The old file stays until the new one is complete beside it. A link is
+    // followed, so that the file it points to is replaced and the link stays.
+    std::string target = fileName;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(fileName, ec)) {
+        const auto resolved = std::filesystem::weakly_canonical(fileName, ec);
+        if (!ec) target = resolved.string();
+    }
     std::string tempName;
     FilePtr out;
     for (int attempt = 0; attempt < 100 && !out; ++attempt) {
-        tempName = fileName + ".tmp" + (attempt ? std::to_string(attempt) : std::string());
+        tempName = target + ".tmp" + (attempt ? std::to_string(attempt) : std::string());
         out.reset(std::fopen(tempName.c_str(), "wbx"));
         if (!out && errno != EEXIST) break;
     }
@@ -382,8 +396,7 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
     }
     flush();
     if (std::fclose(out.release()) != 0) ok = false;
-    std::error_code ec;
-    if (ok) std::filesystem::rename(tempName, fileName, ec);
+    if (ok) std::filesystem::rename(tempName, target, ec);
     if (!ok || ec) {
         std::remove(tempName.c_str());
         ShowMessage("Unable to write file", "File Error", MsgButtons::Ok, MsgIcon::Exclamation);

@@ -382,6 +382,12 @@ TEST(DataFile, SavingReplacesTheOldFileOnlyWhenComplete) {
     ASSERT_TRUE(page.WriteData(dir.Path("x.txt"), 1));
     EXPECT_EQ(dir.Read("x.txt.tmp"), "someone else's");
     EXPECT_EQ(dir.Read("x.txt"), SampleMask1);
+    // Saving through a link replaces the file it points to and keeps the link.
+    dir.Write("real.txt", "previous");
+    std::filesystem::create_symlink(dir.Path("real.txt"), dir.Path("link.txt"));
+    ASSERT_TRUE(page.WriteData(dir.Path("link.txt"), 1));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("link.txt")));
+    EXPECT_EQ(dir.Read("real.txt"), SampleMask1);
     EXPECT_EQ(msgs.Count(), 0u);
 
     // No folder: the file cannot be made.
