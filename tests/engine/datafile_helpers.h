@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,8 +19,7 @@ class ScratchDir {
 public:
     explicit ScratchDir(const std::string& name) {
         dir_ = std::filesystem::temp_directory_path() /
-               ("kivra-" + name + "-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+               ("kivra-" + name + "-" + std::to_string(std::random_device{}()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }
