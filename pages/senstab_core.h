@@ -120,6 +120,25 @@ public:
     // ---- fit parameters on the page --------------------------------------------------
 
     // ---- data files ------------------------------------------------------------------
+    // The text of a data file with a read position (pages/datafile_text.h).
+    class FileText;
+    // Reads a data file of any form. A file that cannot be read, or a cancelled
+    // choice, leaves the page as it was. True when the data were read.
+    bool LoadSens(const std::string& fileName);
+    // Readers of the forms; each fills this page's arrays from the file's start
+    // (LoadMultiSens asks which part to load).
+    bool LoadV32Sens(FileText& f);
+    bool LoadMultiSens(FileText& f, int mask);
+    bool LoadOldSens(FileText& f);
+    bool LoadV3Sens(FileText& f);
+    bool LoadBiaSens(FileText& f);
+    // One slot row ("Conc", "Start", "Stop", "RInd") from just after its keyword
+    // into slots[slot][curve]; false when a value is missing, extra or not a number.
+    bool GetDataLine(FileText& f, int n, std::array<OwnedArray<double>, MaxInj>& slots);
+    // Writes the included curves with the parts of mask (1 data, 2 simulation,
+    // 4 residuals), replacing the file only once the new one is complete.
+    // False after a message.
+    bool WriteData(const std::string& fileName, int mask);
 
     // ---- smoothing and noise -----------------------------------------------------------
     // Savitzky-Golay coefficients of a window of nl points left and nr right, polynomial
