@@ -1,31 +1,195 @@
 #include "pages/senstab_widget.h"
 
 #include <QFont>
+#include <QFrame>
+#include <QIcon>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QToolButton>
+
+#include "controls/specpanel.h"
+
+// The pictures live in this library's resources, which a static library must
+// register itself.
+static void InitSensTabResources() { Q_INIT_RESOURCE(senstab_widget); }
 
 namespace kivra {
+namespace {
+
+constexpr int SpecPanelHeight = 168;
+constexpr int SplitterHeight = 5;
+constexpr int SplitterMinSize = 70;
+constexpr int LeftPanelWidth = 200;
+
+// The bar between the species panel and the rest of the page. Dragging it asks
+// the page for the new panel height, which the page may change or refuse.
+class TSplitterBar : public QWidget {
+public:
+    TSplitterBar(QWidget* parent, std::function<void(int)> dragged)
+        : QWidget(parent), Dragged(std::move(dragged)) {
+        setCursor(Qt::SplitVCursor);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::LeftButton) return;
+        Anchor = event->globalPosition().toPoint().y() - y();
+        Dragging = true;
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (Dragging) Dragged(event->globalPosition().toPoint().y() - Anchor);
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { Dragging = false; }
+
+private:
+    std::function<void(int)> Dragged;
+    int Anchor = 0;
+    bool Dragging = false;
+};
+
+QString InjResource(int j, bool full) {
+    return QStringLiteral("INJ%1%2").arg(j + 1).arg(full ? QStringLiteral("FULL") : QStringLiteral("EMPTY"));
+}
+
+} // namespace
 
 TSensTab::TSensTab(QWidget* parent) : QWidget(parent) {
-    FileNameText = new QLabel(this);
+    InitSensTabResources();
+
+    SpecPanel = new TSpecPanel(this);
+    SpecPanel->SetIsDataPage(true);
+    SpecPanel->setGeometry(0, 0, width(), SpecPanelHeight);
+
+    Splitter = new TSplitterBar(this, [this](int newSize) {
+        // The panels on both sides keep at least the minimum size.
+        const int most = height() - SplitterHeight - SplitterMinSize;
+        if (newSize > most) newSize = most;
+        if (newSize < SplitterMinSize) newSize = SplitterMinSize;
+        bool accept = true;
+        SplitterResize(newSize, accept);
+        if (accept) SetSplitterPos(newSize);
+    });
+
+    LeftPanel = new QFrame(this);
+    LeftPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    // PLOT GAP: PagePlot (parented by the page, filling the client area) and
+    // OverviewPlot (owned, not parented; left 10, top 10, 10 x 10, visible,
+    // title "Set " Tag + 1) are made here once TPlot is available, both
+    // attached with SetDataPtrs(NumCurves, Data, Sim, Time, PointFlags,
+    // Excluded, PointCount, null, null, null).
+
+    FileNameText = new QLabel(LeftPanel);
     FileNameText->setGeometry(53, 4, 145, 24);
-    QFont font = FileNameText->font();
+    FileNameText->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(16);
     FileNameText->setFont(font);
-    NumCurvesLabel = new QLabel(this);
+
+    NumCurvesLabel = new QLabel(LeftPanel);
     NumCurvesLabel->setGeometry(54, 30, 71, 13);
-    NumPointsLabel = new QLabel(this);
+    NumPointsLabel = new QLabel(LeftPanel);
     NumPointsLabel->setGeometry(54, 46, 71, 13);
     for (int j = 0; j < MaxInj; ++j) {
-        InjLabels[j] = new QLabel(this);
+        InjLabels[j] = new QLabel(LeftPanel);
+        // Wide enough for "InjN: start - stop".
         InjLabels[j]->setGeometry(54, 62 + 16 * j, 140, 13);
         InjLabels[j]->hide();
     }
+
+    auto makeButton = [this](int top, int tag, const QString& picture) {
+        auto* button = new QToolButton(LeftPanel);
+        button->setGeometry(4, top, 31, 28);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setIconSize(QSize(22, 20));
+        SetButtonPicture(button, picture);
+        connect(button, &QToolButton::clicked, this, [this, tag] { InjButtonClick(tag); });
+        return button;
+    };
+    EditDataButton = makeButton(4, -1, QStringLiteral("EDITDATA"));
+    for (int j = 0; j < MaxInj; ++j) InjButtons[j] = makeButton(37 + 29 * j, j, InjResource(j, false));
+
+    PlaceControls();
     LabelsChanged();
+}
+
+TSensTab::~TSensTab() {
+    // PLOT GAP: detach both plots (0 curves, all pointers null) before the
+    // arrays go, and delete OverviewPlot unless its parent already has.
+}
+
+void TSensTab::SetButtonPicture(QToolButton* button, const QString& resource) {
+    button->setIcon(QIcon(QPixmap(QStringLiteral(":/bitmaps/") + resource, "XPM")));
+    button->setProperty("picture", resource);
+}
+
+QString TSensTab::InjPicture(int j) const {
+    if (j < 0 || j >= MaxInj) return {};
+    return InjButtons[j]->property("picture").toString();
+}
+
+void TSensTab::PlaceControls() {
+    const int w = width(), h = height();
+    const int top = SpecPanel->height();
+    SpecPanel->setGeometry(0, 0, w, top);
+    Splitter->setGeometry(0, top, w, SplitterHeight);
+    const int rest = h - top - SplitterHeight > 0 ? h - top - SplitterHeight : 0;
+    LeftPanel->setGeometry(0, top + SplitterHeight, LeftPanelWidth, rest);
+    // PLOT GAP: PagePlot->setGeometry(LeftPanelWidth, top + SplitterHeight,
+    // w - LeftPanelWidth, rest).
+}
+
+void TSensTab::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PlaceControls();
+}
+
+int TSensTab::GetSplitterPos() const { return SpecPanel->height(); }
+
+void TSensTab::SetSplitterPos(int height) {
+    if (height < 0) height = 0;
+    SpecPanel->resize(SpecPanel->width(), height);
+    PlaceControls();
+}
+
+void TSensTab::SplitterResize(int& newSize, bool& accept) {
+    if (OnSplitterResize) OnSplitterResize(this, newSize, accept);
 }
 
 void TSensTab::ClearDisplay() {
     TSensTabCore::ClearDisplay();
     setWindowTitle(QString::fromStdString(Caption()));
+    // PLOT GAP: on both plots residuals, data and simulation off, all data
+    // pointers null; OverviewPlot's title becomes the page caption.
+}
+
+void TSensTab::ClearModel() {
+    SpecPanel->ClearControls();
+    Modelled = false;
+    // PLOT GAP: residuals and simulation off on both plots.
+}
+
+void TSensTab::GetLocalSpecies(TModelData& model) { SpecPanel->GetSpecies(model); }
+
+void TSensTab::DataArraysChanged() {
+    // PLOT GAP: attach both plots again: SetDataPtrs(AllocCurves, Data.rows(),
+    // Sim.rows(), Time.rows(), PointFlags.rows(), Excluded.data(),
+    // PointCount.data(), nullptr, nullptr, nullptr) while arrays exist, and
+    // SetDataPtrs(0, all null) once they are freed.
+}
+
+void TSensTab::InjButtonClick(int tag) {
+    const int value = tag;
+    // PLOT GAP: for the edit button (-1), when PagePlot shows a single curve
+    // i (GetCurve() >= 0), the value becomes -i - 2.
+    RunInjDlg(value);
+    UpdateInjPics();
+}
+
+void TSensTab::UpdateInjPics() {
+    TSensTabCore::UpdateInjPics();
+    for (int j = 0; j < MaxInj; ++j) SetButtonPicture(InjButtons[j], InjResource(j, InjLabelVisible(j)));
 }
 
 void TSensTab::LabelsChanged() {
