@@ -6,11 +6,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
 namespace kivra {
+namespace {
 
+// Header strip (height 20, raised) and the one-pixel black rule under it.
 QFrame* MakePanelHeader(QWidget* panel) {
     auto* header = new QFrame(panel);
     header->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -42,6 +45,7 @@ QLabel* MakeHeaderCaption(QFrame* header, const char* text, int left, int width,
     return label;
 }
 
+// Vertical, hidden, range 0..1, steps of one line.
 QScrollBar* MakeLineScrollBar(QWidget* panel) {
     auto* bar = new QScrollBar(Qt::Vertical, panel);
     bar->setRange(0, 1);
@@ -51,6 +55,7 @@ QScrollBar* MakeLineScrollBar(QWidget* panel) {
     return bar;
 }
 
+// Header and rule across the top, the scroll bar down the right edge.
 void PlacePanelFrame(QWidget* panel, QFrame* header, QFrame* rule, QScrollBar* bar) {
     const int w = panel->width(), h = panel->height();
     header->setGeometry(0, 0, w, 20);
@@ -58,6 +63,8 @@ void PlacePanelFrame(QWidget* panel, QFrame* header, QFrame* rule, QScrollBar* b
     rule->setGeometry(0, 20, w, 1);
     bar->setGeometry(w - 16, 20 + ruleHeight, 16, h - 20 - ruleHeight > 0 ? h - 20 - ruleHeight : 0);
 }
+
+} // namespace
 
 void SetScrollQuietly(QScrollBar* bar, int maximum, int position) {
     const QSignalBlocker block(bar);
@@ -87,6 +94,37 @@ void SetBoxEditable(QWidget* box, bool editable) {
         p.setColor(QPalette::Base, Silver);
         box->setPalette(p);
     }
+}
+
+TLinePanel::TLinePanel(QWidget* owner, int width, int height, std::initializer_list<HeaderCaption> captions)
+    : QFrame(owner) {
+    setFrameShape(QFrame::NoFrame);
+    resize(width, height);
+    Header = MakePanelHeader(this);
+    for (const HeaderCaption& c : captions) MakeHeaderCaption(Header, c.Text, c.Left, c.Width, c.Bold);
+    Rule = MakePanelRule(this);
+    ScrollBar = MakeLineScrollBar(this);
+    // Only the user's scrolling: the program moves the bar quietly.
+    connect(ScrollBar, &QScrollBar::valueChanged, this, [this](int pos) { ScrollTo(pos); });
+}
+
+void TLinePanel::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    PlacePanelFrame(this, Header, Rule, ScrollBar);
+    PanelResize();
+}
+
+void TLinePanel::ShowScrollBar(int maximum, int position) {
+    SetScrollQuietly(ScrollBar, maximum, position);
+    ScrollBar->show();
+}
+
+void TLinePanel::HideScrollBar() { ScrollBar->hide(); }
+
+QLabel* TLinePanel::MakeNumLabel(int row, int left) {
+    QLabel* label = MakeRowLabel(this, left, SmallTop(row), 6, QString::number(row + 1));
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
 }
 
 } // namespace kivra

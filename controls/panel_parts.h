@@ -1,27 +1,52 @@
 #pragma once
-// Pieces shared by the species and reaction panels: the header strip with its
-// captions, the black rule under it, the line scroll bar, and the look of a
-// box that is read-only (disabled, silver) or editable (window colour).
+// Pieces shared by the species and reaction panels: the frame of header,
+// rule and line scroll bar, the row controls, and the look of a box that is
+// read-only (disabled, silver) or editable (window colour).
 #include <QColor>
+#include <QFrame>
+#include <initializer_list>
 
 class QCheckBox;
-class QFrame;
 class QLabel;
 class QScrollBar;
-class QWidget;
 
 namespace kivra {
 
+// Row r's boxes (height 21) and its labels, pictures and check boxes (height 13).
+inline int BoxTop(int row) { return 24 * row + 25; }
+inline int SmallTop(int row) { return 24 * row + 29; }
+
+struct HeaderCaption {
+    const char* Text;
+    int Left, Width;
+    bool Bold = false;
+};
+
+// A panel of ten rows of line controls under a captioned header, with a
+// scroll bar for the lines that do not fit. The user's scrolling reaches
+// ScrollTo; every change of size reaches PanelResize.
+class TLinePanel : public QFrame {
+    Q_OBJECT
+public:
+    TLinePanel(QWidget* owner, int width, int height, std::initializer_list<HeaderCaption> captions);
+
+    QScrollBar* ScrollBar = nullptr;
+    QFrame* Header = nullptr;
+    QFrame* Rule = nullptr;
+
+    virtual void PanelResize() = 0;
+
+protected:
+    virtual void ScrollTo(int pos) = 0;
+    void resizeEvent(QResizeEvent* event) override;
+    void ShowScrollBar(int maximum, int position);
+    void HideScrollBar();
+    // The number label of row r, right-aligned.
+    QLabel* MakeNumLabel(int row, int left);
+};
+
 inline const QColor Silver(192, 192, 192);
 
-// Header strip (height 20, raised) and the one-pixel black rule under it.
-QFrame* MakePanelHeader(QWidget* panel);
-QFrame* MakePanelRule(QWidget* panel);
-QLabel* MakeHeaderCaption(QFrame* header, const char* text, int left, int width, bool bold = false);
-// Vertical, hidden, range 0..1, steps of one line.
-QScrollBar* MakeLineScrollBar(QWidget* panel);
-// Places header and rule across the top and the scroll bar down the right edge.
-void PlacePanelFrame(QWidget* panel, QFrame* header, QFrame* rule, QScrollBar* bar);
 // Sets range and position without raising the user's scroll event.
 void SetScrollQuietly(QScrollBar* bar, int maximum, int position);
 

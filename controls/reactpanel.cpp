@@ -19,9 +19,6 @@ static void InitReactPanelResources() { Q_INIT_RESOURCE(reactpanel); }
 namespace kivra {
 namespace {
 
-int BoxTop(int row) { return 24 * row + 25; }
-int SmallTop(int row) { return 24 * row + 29; }
-
 QLabel* MakePicture(QWidget* parent, const char* resource, int left, int top) {
     auto* picture = new QLabel(parent);
     picture->setPixmap(QPixmap(QString::fromLatin1(":/bitmaps/") + QString::fromLatin1(resource), "XPM"));
@@ -47,6 +44,13 @@ bool IsBlankItem(const QString& text) { return text.isEmpty() || text == QString
 
 bool IsLinkText(const QString& text) { return text.startsWith(QLatin1Char('=')); }
 
+// A linked rate is never fitted: its Fit box is off and disabled.
+void FollowRateText(const QLineEdit* rate, QCheckBox* fit) {
+    const bool link = IsLinkText(rate->text());
+    if (link) fit->setChecked(false);
+    fit->setEnabled(!link);
+}
+
 // A rate as the panel shows it: a link as "=f" or "=r" and its number, an own
 // value in the program's number format.
 std::string RateText(int link, double value) {
@@ -57,24 +61,17 @@ std::string RateText(int link, double value) {
 
 } // namespace
 
-TReactPanel::TReactPanel(QWidget* owner) : QFrame(owner) {
+TReactPanel::TReactPanel(QWidget* owner)
+    : TLinePanel(owner, 554, 170,
+                 {{"Reaction", 6, 39, true},
+                  {"kfwd", 354, 23},
+                  {"Fit", 410, 11},
+                  {"krev", 460, 21},
+                  {"Fit", 513, 11},
+                  {"Flow", 534, 11}}) {
     InitReactPanelResources();
-    setFrameShape(QFrame::NoFrame);
-    resize(554, 170);
-    Header = MakePanelHeader(this);
-    MakeHeaderCaption(Header, "Reaction", 6, 39, true);
-    MakeHeaderCaption(Header, "kfwd", 354, 23);
-    MakeHeaderCaption(Header, "Fit", 410, 11);
-    MakeHeaderCaption(Header, "krev", 460, 21);
-    MakeHeaderCaption(Header, "Fit", 513, 11);
-    MakeHeaderCaption(Header, "Flow", 534, 11);
-    Rule = MakePanelRule(this);
-    ScrollBar = MakeLineScrollBar(this);
-    connect(ScrollBar, &QScrollBar::valueChanged, this, [this](int pos) { ScrollReact(pos); });
-
     for (int r = 0; r < MaxReactions; ++r) {
-        NumLabel[r] = MakeRowLabel(this, 12, SmallTop(r), 6, QString::number(r + 1));
-        NumLabel[r]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        NumLabel[r] = MakeNumLabel(r, 12);
         ABox[r] = MakeSpeciesBox(this, 29, BoxTop(r));
         PlusImage[r] = MakePicture(this, "PLUS", 114, SmallTop(r));
         BBox[r] = MakeSpeciesBox(this, 134, BoxTop(r));
@@ -236,12 +233,7 @@ void TReactPanel::SetReact(const TModelData& model) {
 
     FirstReact = 0;
     NumLines = std::clamp(model.NumReactionLines, 0, MaxReactions);
-    if (VisibleRows() <= NumLines) {
-        SetScrollQuietly(ScrollBar, NumLines, 0);
-        ScrollBar->show();
-    } else {
-        ScrollBar->hide();
-    }
+    FitScrollBar(0);
     for (int r = 0; r < NumLines; ++r) {
         LineA[r] = model.ReactA[r];
         LineB[r] = model.ReactB[r];
@@ -313,12 +305,7 @@ void TReactPanel::ClearControls() {
         FlowCheck[row]->setChecked(false);
         DisplayLine(row);
     }
-    if (VisibleRows() <= NumLines) {
-        SetScrollQuietly(ScrollBar, NumLines, 0);
-        ScrollBar->show();
-    } else {
-        ScrollBar->hide();
-    }
+    FitScrollBar(0);
 }
 
 // ---- handlers ------------------------------------------------------------------------
@@ -336,29 +323,12 @@ void TReactPanel::ReactSelChange(int row, QComboBox* box) {
     ++NumLines;
     if (NumLines - FirstReact > 0) DisplayLine(NumLines - 1 - FirstReact);
     if (NumLines < MaxReactions) DisplayLine(NumLines - FirstReact);
-    if (VisibleRows() <= NumLines) {
-        SetScrollQuietly(ScrollBar, NumLines, ScrollBar->value());
-        ScrollBar->show();
-    }
+    if (VisibleRows() <= NumLines) ShowScrollBar(NumLines, ScrollBar->value());
 }
 
-void TReactPanel::konBoxChange(int row) {
-    if (IsLinkText(konBox[row]->text())) {
-        FitKfwdCheck[row]->setChecked(false);
-        FitKfwdCheck[row]->setEnabled(false);
-    } else {
-        FitKfwdCheck[row]->setEnabled(true);
-    }
-}
+void TReactPanel::konBoxChange(int row) { FollowRateText(konBox[row], FitKfwdCheck[row]); }
 
-void TReactPanel::koffBoxChange(int row) {
-    if (IsLinkText(koffBox[row]->text())) {
-        FitKrevCheck[row]->setChecked(false);
-        FitKrevCheck[row]->setEnabled(false);
-    } else {
-        FitKrevCheck[row]->setEnabled(true);
-    }
-}
+void TReactPanel::koffBoxChange(int row) { FollowRateText(koffBox[row], FitKrevCheck[row]); }
 
 void TReactPanel::ScrollReact(int pos) {
     ReadFromControls();
@@ -366,22 +336,23 @@ void TReactPanel::ScrollReact(int pos) {
     WriteToControls();
 }
 
+void TReactPanel::FitScrollBar(int position) {
+    if (VisibleRows() <= NumLines)
+        ShowScrollBar(NumLines, position);
+    else
+        HideScrollBar();
+}
+
 void TReactPanel::PanelResize() {
     if (VisibleRows() <= NumLines) {
-        SetScrollQuietly(ScrollBar, NumLines, FirstReact);
-        ScrollBar->show();
+        ShowScrollBar(NumLines, FirstReact);
     } else {
         ReadFromControls();
-        ScrollBar->hide();
+        HideScrollBar();
         FirstReact = 0;
         WriteToControls();
     }
 }
 
-void TReactPanel::resizeEvent(QResizeEvent* event) {
-    QFrame::resizeEvent(event);
-    PlacePanelFrame(this, Header, Rule, ScrollBar);
-    PanelResize();
-}
 
 } // namespace kivra

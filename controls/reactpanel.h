@@ -4,13 +4,13 @@
 // reaction's rate), their fit flags and the mass-transport flag. The panel
 // keeps its own copy of every line; the model record sees them only through
 // GetReact.
-#include <QFrame>
 #include <array>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "controls/panel_parts.h"
 #include "pages/model_data.h"
 #include "pages/model_sync.h"
 
@@ -22,7 +22,7 @@ class QScrollBar;
 
 namespace kivra {
 
-class TReactPanel : public QFrame {
+class TReactPanel : public TLinePanel {
     Q_OBJECT
 public:
     explicit TReactPanel(QWidget* owner = nullptr);
@@ -56,9 +56,6 @@ public:
     std::array<std::optional<double>, MaxReactions> LineKfwdValue;
     std::array<std::optional<double>, MaxReactions> LineKrevValue;
 
-    QScrollBar* ScrollBar = nullptr;
-    QFrame* Header = nullptr;
-    QFrame* Rule = nullptr;
     std::array<QLabel*, MaxReactions> NumLabel{};
     std::array<QComboBox*, MaxReactions> ABox{};
     std::array<QLabel*, MaxReactions> PlusImage{};
@@ -76,10 +73,10 @@ public:
     void konBoxChange(int row);
     void koffBoxChange(int row);
     void ScrollReact(int pos);
-    void PanelResize();
+    void PanelResize() override;
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    void ScrollTo(int pos) override { ScrollReact(pos); }
 
 private:
     int VisibleRows() const { return (height() - 26) / 24; }
@@ -89,6 +86,8 @@ private:
     void ForEachSpeciesBox(const std::function<void(QComboBox*)>& f);
     // Lines in view show their stored choices; every other row shows none.
     void RestoreChoices();
+    // The scroll bar when the lines and the blank line do not all fit.
+    void FitScrollBar(int position);
 
     int NumLines = 0;
     int FirstReact = 0;

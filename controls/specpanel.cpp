@@ -19,9 +19,6 @@ namespace {
 constexpr int InjItems = 6;
 const char* const DefaultRFactor = "1.00";
 
-int BoxTop(int row) { return 24 * row + 25; }
-int SmallTop(int row) { return 24 * row + 29; }
-
 // The class library's general format with 15 significant digits, without the locale.
 std::string GeneralText(double v) {
     char buf[64];
@@ -64,26 +61,19 @@ void TInjList::paintEvent(QPaintEvent*) {
 
 // ---- construction ------------------------------------------------------------------
 
-TSpecPanel::TSpecPanel(QWidget* owner) : QFrame(owner) {
-    setFrameShape(QFrame::NoFrame);
-    resize(554, 168);
-    Header = MakePanelHeader(this);
-    MakeHeaderCaption(Header, "Species", 6, 46, true);
-    MakeHeaderCaption(Header, "Name", 66, 28);
-    MakeHeaderCaption(Header, "Lcl", 122, 14);
-    MakeHeaderCaption(Header, "Inj", 148, 11);
-    MakeHeaderCaption(Header, "Init Conc", 187, 42);
-    MakeHeaderCaption(Header, "Fit", 253, 11);
-    MakeHeaderCaption(Header, "Rsp", 275, 19);
-    MakeHeaderCaption(Header, "R factor", 319, 38);
-    MakeHeaderCaption(Header, "Fit", 382, 11);
-    Rule = MakePanelRule(this);
-    ScrollBar = MakeLineScrollBar(this);
-    connect(ScrollBar, &QScrollBar::valueChanged, this, [this](int pos) { ScrollSpecies(pos); });
-
+TSpecPanel::TSpecPanel(QWidget* owner)
+    : TLinePanel(owner, 554, 168,
+                 {{"Species", 6, 46, true},
+                  {"Name", 66, 28},
+                  {"Lcl", 122, 14},
+                  {"Inj", 148, 11},
+                  {"Init Conc", 187, 42},
+                  {"Fit", 253, 11},
+                  {"Rsp", 275, 19},
+                  {"R factor", 319, 38},
+                  {"Fit", 382, 11}}) {
     for (int r = 0; r < MaxSpecies; ++r) {
-        NumLabel[r] = MakeRowLabel(this, 30, SmallTop(r), 6, QString::number(r + 1));
-        NumLabel[r]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        NumLabel[r] = MakeNumLabel(r, 30);
         NameBox[r] = new QLineEdit(this);
         NameBox[r]->setGeometry(51, BoxTop(r), 61, 21);
         connect(NameBox[r], &QLineEdit::textEdited, this, [this, r] { NameChange(r); });
@@ -135,13 +125,6 @@ void TSpecPanel::ResetRow(int row) {
     RFactorBox[row]->setText(QString::fromLatin1(DefaultRFactor));
     FitRCheck[row]->setChecked(false);
 }
-
-void TSpecPanel::ShowScrollBar(int maximum, int position) {
-    SetScrollQuietly(ScrollBar, maximum, position);
-    ScrollBar->show();
-}
-
-void TSpecPanel::HideScrollBar() { ScrollBar->hide(); }
 
 int TSpecPanel::SetIndex() const {
     if (const auto* page = dynamic_cast<const TSensTabCore*>(parentWidget()))
@@ -293,10 +276,7 @@ void TSpecPanel::NameChange(int row) {
             ResetRow(newRow);
         }
         DisplayLine(newRow);
-        if (VisibleRows() < NumLines) {
-            SetScrollQuietly(ScrollBar, NumLines - 1, ScrollBar->value());
-            ScrollBar->show();
-        }
+        if (VisibleRows() < NumLines) ShowScrollBar(NumLines - 1, ScrollBar->value());
     }
     if (OnNameChange) OnNameChange(this, line, NameBox[row]->text().toStdString());
 }
@@ -317,12 +297,6 @@ void TSpecPanel::PanelResize() {
         FirstSpec = 0;
         WriteToControls();
     }
-}
-
-void TSpecPanel::resizeEvent(QResizeEvent* event) {
-    QFrame::resizeEvent(event);
-    PlacePanelFrame(this, Header, Rule, ScrollBar);
-    PanelResize();
 }
 
 void TSpecPanel::SetFirstSpec(int v) {
@@ -352,12 +326,7 @@ void TSpecPanel::GetSpecies(TModelData& model) {
     }
 
     const int t = SetIndex();
-    const int count = std::clamp(model.NumSpeciesLines, 0, MaxSpecies);
-    if (count != NumLines) {
-        for (int line = NumLines; line < count; ++line) ResetLine(line);
-        NumLines = count;
-        if (VisibleRows() < NumLines) ShowScrollBar(NumLines - 1, FirstSpec);
-    }
+    TakeLineCount(model.NumSpeciesLines);
     for (int s = 0; s < NumLines; ++s) {
         LineName[s] = model.SpecName[s];
         LineLocal[s] = model.SpecLocal[s];
@@ -366,43 +335,49 @@ void TSpecPanel::GetSpecies(TModelData& model) {
     for (int s = 0; s < NumLines; ++s) {
         if (!LineLocal[s]) {
             // Shown as the model page holds it; never written from here.
-            const int inj = model.AnalyteInj[0][s];
-            LineAnalyte[s] = inj >= 0;
-            LineInj[s] = inj >= 0 ? inj : 0;
+            LoadRowValues(model, s, 0);
             LineConcText[s] = model.InitConcText[s];
             LineConcValue[s].reset();
-            LineFitConc[s] = model.FitConc[0][s];
-            LineRsp[s] = model.Response[0][s];
         }
-        LineRFactorText[s] = model.RFactorText[s];
-        LineRFactorValue[s].reset();
-        LineFitRFactor[s] = model.FitRFactor[s];
+        LoadRFactor(model, s);
     }
     WriteToControls();
 }
 
+void TSpecPanel::TakeLineCount(int count) {
+    count = std::clamp(count, 0, MaxSpecies);
+    if (count == NumLines) return;
+    for (int line = NumLines; line < count; ++line) ResetLine(line);
+    NumLines = count;
+    if (VisibleRows() < NumLines) ShowScrollBar(NumLines - 1, FirstSpec);
+}
+
+void TSpecPanel::LoadRowValues(const TModelData& model, int s, int row) {
+    const int inj = model.AnalyteInj[row][s];
+    LineAnalyte[s] = inj >= 0;
+    LineInj[s] = inj >= 0 ? inj : 0;
+    LineFitConc[s] = model.FitConc[row][s];
+    LineRsp[s] = model.Response[row][s];
+}
+
+void TSpecPanel::LoadRFactor(const TModelData& model, int s) {
+    LineRFactorText[s] = model.RFactorText[s];
+    LineRFactorValue[s].reset();
+    LineFitRFactor[s] = model.FitRFactor[s];
+}
+
 void TSpecPanel::SetSpecies(const TModelData& model) {
     ClearControls();
-    const int count = std::clamp(model.NumSpeciesLines, 0, MaxSpecies);
-    if (count != NumLines) {
-        NumLines = count;
-        if (VisibleRows() < NumLines) ShowScrollBar(NumLines - 1, FirstSpec);
-    }
+    TakeLineCount(model.NumSpeciesLines);
     const int t = IsDataPage ? SetIndex() : 0;
     for (int s = 0; s < NumLines; ++s) {
         LineName[s] = model.SpecName[s];
         LineLocal[s] = model.SpecLocal[s];
         const int row = IsDataPage && model.SpecLocal[s] ? t : 0;
-        const int inj = model.AnalyteInj[row][s];
-        LineAnalyte[s] = inj >= 0;
-        LineInj[s] = inj >= 0 ? inj : 0;
+        LoadRowValues(model, s, row);
         LineConcText[s] = GeneralText(model.InitConc[row][s]);
         LineConcValue[s] = model.InitConc[row][s];
-        LineFitConc[s] = model.FitConc[row][s];
-        LineRsp[s] = model.Response[row][s];
-        LineRFactorText[s] = model.RFactorText[s];
-        LineRFactorValue[s].reset();
-        LineFitRFactor[s] = model.FitRFactor[s];
+        LoadRFactor(model, s);
     }
     WriteToControls();
 }

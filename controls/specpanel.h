@@ -3,14 +3,15 @@
 // every value that is not local to a data set; on a data page it mirrors the
 // model read-only and edits that set's local species. The panel keeps its own
 // copy of every line; the model record sees them only through GetSpecies.
-#include <QFrame>
 #include <QStringList>
+#include <QWidget>
 #include <array>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "controls/panel_parts.h"
 #include "pages/model_data.h"
 #include "pages/model_sync.h"
 
@@ -43,7 +44,7 @@ private:
     QStringList Items;
 };
 
-class TSpecPanel : public QFrame {
+class TSpecPanel : public TLinePanel {
     Q_OBJECT
 public:
     explicit TSpecPanel(QWidget* owner = nullptr);
@@ -86,9 +87,6 @@ public:
     std::array<std::optional<double>, MaxSpecies> LineConcValue;
     std::array<std::optional<double>, MaxSpecies> LineRFactorValue;
 
-    QScrollBar* ScrollBar = nullptr;
-    QFrame* Header = nullptr;
-    QFrame* Rule = nullptr;
     std::array<QLabel*, MaxSpecies> NumLabel{};
     std::array<QLineEdit*, MaxSpecies> NameBox{};
     std::array<QCheckBox*, MaxSpecies> LclCheck{};
@@ -104,18 +102,21 @@ public:
     void NameChange(int row);
     void ToggleCheck(int row) { DisplayLine(row); }
     void ScrollSpecies(int pos);
-    void PanelResize();
+    void PanelResize() override;
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    void ScrollTo(int pos) override { ScrollSpecies(pos); }
 
 private:
     int VisibleRows() const { return (height() - 24) / 24; }
     // The row of a line that comes into use, and the line itself, start blank.
     void ResetRow(int row);
     void ResetLine(int line);
-    void ShowScrollBar(int maximum, int position);
-    void HideScrollBar();
+    // A line count taken from the record; lines that come into use start blank.
+    void TakeLineCount(int count);
+    // The values of line s that a per-set row holds, and its R factor.
+    void LoadRowValues(const TModelData& model, int s, int row);
+    void LoadRFactor(const TModelData& model, int s);
     // The set whose row of the per-set tables this panel reads and writes.
     int SetIndex() const;
 

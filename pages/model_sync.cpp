@@ -64,8 +64,10 @@ double LineNumber(const std::string& text, const std::optional<double>& exact) {
 
 // A rate the program wrote keeps its exact value while its text still reads as
 // an own, non-negative value.
-void UseExactRate(RateValue& rate, const std::optional<double>& exact) {
-    if (rate.Valid && rate.Link == 0 && exact && *exact >= 0 && rate.Value >= 0) rate.Value = *exact;
+void UseExactRate(RateValue& rate, const std::string& text, const std::optional<double>& exact) {
+    double typed = 0;
+    if (rate.Valid && rate.Link == 0 && exact && *exact >= 0 && StrictNumber(text, typed) && typed >= 0)
+        rate.Value = *exact;
 }
 
 } // namespace
@@ -150,7 +152,7 @@ bool ApplyReactionLines(TModelData& model, const std::vector<ReactionLine>& line
 
         RateValue f = ReadRateText(line.KfwdText, line.FitKfwd, r, count, false);
         if (!f.Valid) return false;
-        UseExactRate(f, line.KfwdValue);
+        UseExactRate(f, line.KfwdText, line.KfwdValue);
         model.Kfwd[r] = f.Value;
         model.KfwdLink[r] = f.Link;
         model.FitKfwd[r] = f.Fit;
@@ -158,7 +160,7 @@ bool ApplyReactionLines(TModelData& model, const std::vector<ReactionLine>& line
 
         RateValue b = ReadRateText(line.KrevText, line.FitKrev, r, count, true);
         if (!b.Valid) return false;
-        UseExactRate(b, line.KrevValue);
+        UseExactRate(b, line.KrevText, line.KrevValue);
         model.Krev[r] = b.Value;
         model.KrevLink[r] = b.Link;
         model.FitKrev[r] = b.Fit;

@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QString>
 #include <ostream>
+#include <string>
 
 // Readable failure output for texts of controls.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -40,6 +41,15 @@ inline void TypeOver(QLineEdit* box, const QString& text) {
 inline void Choose(QComboBox* box, int index) {
     box->setCurrentIndex(index);
     emit box->activated(index);
+}
+
+// Not hidden by the program (whether or not the window is on screen).
+inline bool Shown(const QWidget* w) { return !w->isHidden(); }
+
+// Which of a row's controls are shown, in column order: 'x' shown, '.' hidden.
+template <class... W>
+std::string Picture(const W*... controls) {
+    return std::string{(Shown(controls) ? 'x' : '.')...};
 }
 
 inline void StepDown(QScrollBar* bar, int steps = 1) {

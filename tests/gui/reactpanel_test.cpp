@@ -16,15 +16,12 @@ using kivra::test::TypeOver;
 
 namespace {
 
-bool Shown(const QWidget* w) { return !w->isHidden(); }
+using kivra::test::Shown;
 
 std::string RowPicture(const TReactPanel& p, int r) {
-    const QWidget* w[] = {p.NumLabel[r], p.ABox[r],   p.PlusImage[r],    p.BBox[r],
-                          p.ArrowsImage[r], p.ProductBox[r], p.konBox[r], p.FitKfwdCheck[r],
-                          p.koffBox[r], p.FitKrevCheck[r], p.FlowCheck[r]};
-    std::string s;
-    for (const QWidget* c : w) s += Shown(c) ? 'x' : '.';
-    return s;
+    return test::Picture(p.NumLabel[r], p.ABox[r], p.PlusImage[r], p.BBox[r], p.ArrowsImage[r],
+                         p.ProductBox[r], p.konBox[r], p.FitKfwdCheck[r], p.koffBox[r],
+                         p.FitKrevCheck[r], p.FlowCheck[r]);
 }
 
 QStringList Items(const QComboBox* box) {

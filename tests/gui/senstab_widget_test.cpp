@@ -1,7 +1,15 @@
+#include <QApplication>
+#include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QToolButton>
 #include <gtest/gtest.h>
+#include <vector>
 
+#include "controls/specpanel.h"
 #include "pages/senstab_widget.h"
+#include "tests/gui/panel_driving.h"
 #include "tests/support/scripted_messages.h"
 
 using namespace kivra;
@@ -23,4 +31,108 @@ TEST(SensTabWidget, LabelsFollowTheDataSet) {
     page.ClearSens();
     EXPECT_EQ(page.NumCurvesLabel->text(), "Num Curves:");
     EXPECT_EQ(page.NumPointsLabel->text(), "Points/Curve:");
+}
+
+namespace {
+
+// Records what the page asks of the injection dialog.
+class RecordingPage : public TSensTab {
+public:
+    bool RunInjDlg(int slot) override {
+        Asked.push_back(slot);
+        return false;
+    }
+    std::vector<int> Asked;
+};
+
+void Drag(QWidget* bar, int fromY, int toY) {
+    const QPointF at(10, 2);
+    const QPointF from = bar->mapToGlobal(at.toPoint());
+    QMouseEvent press(QEvent::MouseButtonPress, at, from, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &press);
+    const QPointF to(from.x(), from.y() + (toY - fromY));
+    QMouseEvent move(QEvent::MouseMove, at, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, to, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &release);
+}
+
+} // namespace
+
+TEST(SensTabWidget, ControlsSitWhereThePageNeedsThem) {
+    test::ScriptedMessages msgs;
+    TSensTab page;
+    page.resize(800, 600);
+    page.show();
+    ASSERT_NE(page.SpecPanel, nullptr);
+    EXPECT_TRUE(page.SpecPanel->GetIsDataPage());
+    EXPECT_EQ(page.SpecPanel->geometry(), QRect(0, 0, 800, 168));
+    EXPECT_EQ(page.Splitter->geometry(), QRect(0, 168, 800, 5));
+    EXPECT_EQ(page.LeftPanel->geometry(), QRect(0, 173, 200, 427));
+    EXPECT_EQ(page.EditDataButton->geometry(), QRect(4, 4, 31, 28));
+    EXPECT_EQ(page.InjButtons[5]->geometry(), QRect(4, 37 + 29 * 5, 31, 28));
+    EXPECT_FALSE(page.EditDataButton->icon().isNull());
+    EXPECT_EQ(page.EditDataButton->focusPolicy(), Qt::NoFocus);
+    for (int j = 0; j < MaxInj; ++j) {
+        EXPECT_EQ(page.InjPicture(j), QStringLiteral("INJ%1EMPTY").arg(j + 1));
+        EXPECT_FALSE(page.InjButtons[j]->icon().isNull());
+    }
+
+    // A slot in use shows its full picture.
+    page.CreateSet(2, 100, 10);
+    page.InjStart[2][0] = 10;
+    page.InjStop[2][0] = 50;
+    page.UpdateInjPics();
+    EXPECT_EQ(page.InjPicture(2), "INJ3FULL");
+    EXPECT_EQ(page.InjPicture(1), "INJ2EMPTY");
+    EXPECT_FALSE(page.InjButtons[2]->icon().isNull());
+}
+
+TEST(SensTabWidget, SplitterAsksTheOwnerForTheNewSize) {
+    TSensTab page;
+    page.resize(800, 600);
+    page.show();
+    std::vector<int> asked;
+    page.OnSplitterResize = [&](TSensTab* sender, int& size, bool& accept) {
+        EXPECT_EQ(sender, &page);
+        asked.push_back(size);
+        size = (size + 12) / 24 * 24;  // the owner snaps to whole lines
+        accept = size != 240;
+    };
+    Drag(page.Splitter, 168, 198);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], 198);
+    EXPECT_EQ(page.GetSplitterPos(), 192);
+    EXPECT_EQ(page.Splitter->y(), 192);
+    EXPECT_EQ(page.LeftPanel->y(), 197);
+    Drag(page.Splitter, 192, 240);  // refused
+    EXPECT_EQ(page.GetSplitterPos(), 192);
+    Drag(page.Splitter, 192, 0);  // never below the minimum
+    EXPECT_EQ(asked.back(), 70);
+    page.SetSplitterPos(120);
+    EXPECT_EQ(page.SpecPanel->height(), 120);
+    EXPECT_EQ(page.Splitter->y(), 120);
+}
+
+TEST(SensTabWidget, ButtonsOpenTheInjectionDialogForTheirSlot) {
+    test::ScriptedMessages msgs;
+    RecordingPage page;
+    page.InjButtons[3]->click();
+    page.EditDataButton->click();
+    EXPECT_EQ(page.Asked, std::vector<int>({3, -1}));
+
+    // The page's panel edits the set's own row of the record.
+    page.Tag = 2;
+    TModelData m;
+    m.NumSpeciesLines = 2;
+    m.SpecName[0] = "L";
+    m.SpecLocal[0] = true;
+    page.GetLocalSpecies(m);
+    test::Type(page.SpecPanel->ConcBox[0], "4");
+    page.GetLocalSpecies(m);
+    EXPECT_EQ(m.InitConc[2][0], 4);
+    EXPECT_EQ(m.AnalyteInj[2][0], -1);
+    page.ClearModel();
+    EXPECT_EQ(page.SpecPanel->GetNumLines(), 3);
+    EXPECT_FALSE(page.IsModelled());
 }

@@ -16,16 +16,17 @@ using kivra::test::TypeOver;
 
 namespace {
 
-bool Shown(const QWidget* w) { return !w->isHidden(); }
+using kivra::test::Shown;
 
-// Which of a row's controls are shown, in column order.
 std::string RowPicture(const TSpecPanel& p, int r) {
-    const QWidget* w[] = {p.NumLabel[r], p.NameBox[r],     p.LclCheck[r],  p.InjCheck[r],
-                          p.InjList[r],  p.ConcBox[r],     p.FitConcCheck[r], p.RspCheck[r],
-                          p.RFactorBox[r], p.FitRCheck[r]};
-    std::string s;
-    for (const QWidget* c : w) s += Shown(c) ? 'x' : '.';
-    return s;
+    return test::Picture(p.NumLabel[r], p.NameBox[r], p.LclCheck[r], p.InjCheck[r], p.InjList[r],
+                         p.ConcBox[r], p.FitConcCheck[r], p.RspCheck[r], p.RFactorBox[r], p.FitRCheck[r]);
+}
+
+// Types names into the first lines, each one the blank line in turn.
+void TypeNames(TSpecPanel& p, std::initializer_list<const char*> names) {
+    int line = 0;
+    for (const char* name : names) Type(p.NameBox[line++], name);
 }
 
 // Types a name into the panel's blank line, scrolling first when it is out of view.
@@ -81,10 +82,7 @@ TEST(SpecPanel, TypingIntoTheBlankLineAddsALineAndTellsTheOwner) {
 TEST(SpecPanel, ColumnsFollowTheChecksOnTheModelPage) {
     test::ScriptedMessages msgs;
     TSpecPanel p;
-    Type(p.NameBox[0], "A");
-    Type(p.NameBox[1], "B");
-    Type(p.NameBox[2], "C");
-    Type(p.NameBox[3], "L");
+    TypeNames(p, {"A", "B", "C", "L"});
     // A: fed by injection slot 3; its Fit box was checked before and must not count.
     p.FitConcCheck[0]->click();
     p.InjCheck[0]->click();
@@ -211,9 +209,7 @@ TEST(SpecPanel, ScrollingKeepsEveryLineAndTellsTheOwner) {
 TEST(SpecPanel, DataPageEditsOnlyItsOwnLocalSpecies) {
     test::ScriptedMessages msgs;
     TSpecPanel model;
-    Type(model.NameBox[0], "A");
-    Type(model.NameBox[1], "L");
-    Type(model.NameBox[2], "F");
+    TypeNames(model, {"A", "L", "F"});
     Type(model.ConcBox[0], "5");
     model.RspCheck[0]->click();
     model.LclCheck[1]->click();
