@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QToolButton>
 
+#include "controls/plot.h"
 #include "controls/specpanel.h"
 
 // The pictures live in this library's resources, which a static library must
@@ -74,11 +75,11 @@ TSensTab::TSensTab(QWidget* parent) : QWidget(parent) {
     LeftPanel = new QFrame(this);
     LeftPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
-    // PLOT GAP: PagePlot (parented by the page, filling the client area) and
-    // OverviewPlot (owned, not parented; left 10, top 10, 10 x 10, visible,
-    // title "Set " Tag + 1) are made here once TPlot is available, both
-    // attached with SetDataPtrs(NumCurves, Data, Sim, Time, PointFlags,
-    // Excluded, PointCount, null, null, null).
+    PagePlot = new TPlot(this);
+    OverviewPlot = new TPlot(nullptr);
+    OverviewPlot->setGeometry(10, 10, 10, 10);
+    OverviewPlot->SetTitle(Caption());
+    DataArraysChanged();
 
     FileNameText = new QLabel(LeftPanel);
     FileNameText->setGeometry(53, 4, 145, 24);
@@ -115,8 +116,20 @@ TSensTab::TSensTab(QWidget* parent) : QWidget(parent) {
 }
 
 TSensTab::~TSensTab() {
-    // PLOT GAP: detach both plots (0 curves, all pointers null) before the
-    // arrays go, and delete OverviewPlot unless its parent already has.
+    // The arrays go with the core, after this body: no plot may keep them.
+    DetachPlots();
+    delete OverviewPlot.data();
+}
+
+void TSensTab::ForEachPlot(const std::function<void(TPlot&)>& f) {
+    if (PagePlot) f(*PagePlot);
+    if (OverviewPlot) f(*OverviewPlot);
+}
+
+void TSensTab::DetachPlots() {
+    ForEachPlot([](TPlot& plot) {
+        plot.SetDataPtrs(0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    });
 }
 
 void TSensTab::SetButtonPicture(QToolButton* button, const QString& resource) {
@@ -136,8 +149,8 @@ void TSensTab::PlaceControls() {
     Splitter->setGeometry(0, top, w, SplitterHeight);
     const int rest = h - top - SplitterHeight > 0 ? h - top - SplitterHeight : 0;
     LeftPanel->setGeometry(0, top + SplitterHeight, LeftPanelWidth, rest);
-    // PLOT GAP: PagePlot->setGeometry(LeftPanelWidth, top + SplitterHeight,
-    // w - LeftPanelWidth, rest).
+    const int plotWidth = w - LeftPanelWidth > 0 ? w - LeftPanelWidth : 0;
+    PagePlot->setGeometry(LeftPanelWidth, top + SplitterHeight, plotWidth, rest);
 }
 
 void TSensTab::resizeEvent(QResizeEvent* event) {
@@ -160,29 +173,41 @@ void TSensTab::SplitterResize(int& newSize, bool& accept) {
 void TSensTab::ClearDisplay() {
     TSensTabCore::ClearDisplay();
     setWindowTitle(QString::fromStdString(Caption()));
-    // PLOT GAP: on both plots residuals, data and simulation off, all data
-    // pointers null; OverviewPlot's title becomes the page caption.
+    ForEachPlot([](TPlot& plot) {
+        plot.SetRes(false);
+        plot.SetShowData(false);
+        plot.SetShowSim(false);
+    });
+    DetachPlots();
+    if (OverviewPlot) OverviewPlot->SetTitle(Caption());
 }
 
 void TSensTab::ClearModel() {
     SpecPanel->ClearControls();
     Modelled = false;
-    // PLOT GAP: residuals and simulation off on both plots.
+    ForEachPlot([](TPlot& plot) {
+        plot.SetRes(false);
+        plot.SetShowSim(false);
+    });
 }
 
 void TSensTab::GetLocalSpecies(TModelData& model) { SpecPanel->GetSpecies(model); }
 
 void TSensTab::DataArraysChanged() {
-    // PLOT GAP: attach both plots again: SetDataPtrs(AllocCurves, Data.rows(),
-    // Sim.rows(), Time.rows(), PointFlags.rows(), Excluded.data(),
-    // PointCount.data(), nullptr, nullptr, nullptr) while arrays exist, and
-    // SetDataPtrs(0, all null) once they are freed.
+    if (AllocCurves == 0) {
+        DetachPlots();
+        return;
+    }
+    ForEachPlot([this](TPlot& plot) {
+        plot.SetDataPtrs(AllocCurves, Data.rows(), Sim.rows(), Time.rows(), PointFlags.rows(),
+                         Excluded.data(), PointCount.data(), nullptr, nullptr, nullptr);
+    });
 }
 
 void TSensTab::InjButtonClick(int tag) {
-    const int value = tag;
-    // PLOT GAP: for the edit button (-1), when PagePlot shows a single curve
-    // i (GetCurve() >= 0), the value becomes -i - 2.
+    int value = tag;
+    // The data editor opens on the curve the plot shows alone.
+    if (tag == -1 && PagePlot->GetCurve() >= 0) value = -PagePlot->GetCurve() - 2;
     RunInjDlg(value);
     UpdateInjPics();
 }

@@ -3,6 +3,7 @@
 // shows it: the species panel for the set's local species above a splitter,
 // the left panel with the file name, counts and injection buttons, and the
 // plots of the curves.
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -14,6 +15,7 @@ class QToolButton;
 
 namespace kivra {
 
+class TPlot;
 class TSpecPanel;
 
 class TSensTab : public QWidget, public TSensTabCore {
@@ -49,6 +51,10 @@ public:
     QString InjPicture(int j) const;
 
     TSpecPanel* SpecPanel = nullptr;
+    TPlot* PagePlot = nullptr;
+    // Owned but not parented: the main window parents and shows it on its
+    // plot page. The pointer clears itself should that parent delete it first.
+    QPointer<TPlot> OverviewPlot;
     QWidget* Splitter = nullptr;
     QFrame* LeftPanel = nullptr;
     QLabel* FileNameText = nullptr;
@@ -63,6 +69,10 @@ protected:
 
 private:
     void PlaceControls();
+    // Both plots, the overview plot only while it exists.
+    void ForEachPlot(const std::function<void(TPlot&)>& f);
+    // Both plots borrow no arrays.
+    void DetachPlots();
     void SetButtonPicture(QToolButton* button, const QString& resource);
 };
 

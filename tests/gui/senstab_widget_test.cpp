@@ -3,10 +3,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <memory>
 #include <vector>
 
+#include "controls/plot.h"
 #include "controls/specpanel.h"
 #include "pages/senstab_widget.h"
 #include "tests/gui/panel_driving.h"
@@ -135,4 +138,75 @@ TEST(SensTabWidget, ButtonsOpenTheInjectionDialogForTheirSlot) {
     page.ClearModel();
     EXPECT_EQ(page.SpecPanel->GetNumLines(), 3);
     EXPECT_FALSE(page.IsModelled());
+}
+
+TEST(SensTabWidget, BothPlotsBorrowThePagesArrays) {
+    test::ScriptedMessages msgs;
+    RecordingPage page;
+    page.resize(800, 600);
+    page.show();
+    ASSERT_NE(page.PagePlot, nullptr);
+    ASSERT_FALSE(page.OverviewPlot.isNull());
+    EXPECT_EQ(page.PagePlot->parentWidget(), &page);
+    EXPECT_EQ(page.OverviewPlot->parentWidget(), nullptr);
+    EXPECT_EQ(page.OverviewPlot->geometry(), QRect(10, 10, 10, 10));
+    EXPECT_EQ(page.OverviewPlot->GetTitle(), "Set 1");
+    EXPECT_EQ(page.PagePlot->geometry(), QRect(200, 173, 600, 427));
+    EXPECT_EQ(page.PagePlot->Arrays().Data, nullptr);
+
+    page.CreateSet(3, 100, 10);
+    for (TPlot* plot : {page.PagePlot, page.OverviewPlot.data()}) {
+        const PlotArrays& a = plot->Arrays();
+        EXPECT_EQ(a.NumCurves, 3);
+        EXPECT_EQ(a.Data, page.Data.rows());
+        EXPECT_EQ(a.Sim, page.Sim.rows());
+        EXPECT_EQ(a.Time, page.Time.rows());
+        EXPECT_EQ(a.PointFlags, page.PointFlags.rows());
+        EXPECT_EQ(a.Excluded, page.Excluded.data());
+        EXPECT_EQ(a.PointCount, page.PointCount.data());
+        EXPECT_EQ(a.InjStart, nullptr);
+    }
+
+    // The edit button opens the data editor on the curve the plot shows alone.
+    page.PagePlot->SetShowData(true);
+    page.PagePlot->SetCurve(2);
+    page.Asked.clear();
+    page.EditDataButton->click();
+    EXPECT_EQ(page.Asked, std::vector<int>({-4}));
+
+    page.PagePlot->SetShowSim(true);
+    page.PagePlot->SetRes(true);
+    page.ClearModel();
+    EXPECT_FALSE(page.PagePlot->GetShowSim());
+    EXPECT_FALSE(page.PagePlot->GetRes());
+    EXPECT_TRUE(page.PagePlot->GetShowData());
+
+    page.Tag = 4;
+    page.ClearDisplay();
+    EXPECT_EQ(page.OverviewPlot->GetTitle(), "Set 5");
+    EXPECT_EQ(page.PagePlot->Arrays().Data, nullptr);
+    EXPECT_FALSE(page.PagePlot->GetShowData());
+
+    page.CreateSet(2, 50, 10);
+    EXPECT_EQ(page.OverviewPlot->Arrays().NumCurves, 2);
+    page.ClearSens();
+    EXPECT_EQ(page.OverviewPlot->Arrays().NumCurves, 0);
+    EXPECT_EQ(page.OverviewPlot->Arrays().Time, nullptr);
+}
+
+TEST(SensTabWidget, TheOverviewPlotGoesWithThePageOrItsNewParent) {
+    QPointer<TPlot> overview;
+    {
+        TSensTab page;
+        overview = page.OverviewPlot;
+    }
+    EXPECT_TRUE(overview.isNull());
+
+    auto plotPage = std::make_unique<QWidget>();
+    TSensTab page;
+    page.CreateSet(1, 20, 10);
+    page.OverviewPlot->setParent(plotPage.get());
+    plotPage.reset();  // the main window's plot page goes first
+    EXPECT_TRUE(page.OverviewPlot.isNull());
+    page.ClearSens();  // and the page still runs without it
 }
