@@ -41,7 +41,9 @@ QLabel* MakeHeaderCaption(QFrame* header, const char* text, int left, int width,
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, Qt::black);
     label->setPalette(p);
-    label->setGeometry(left, 4, width, 13);
+    // Captions take the room their text needs, whatever font stands in.
+    const int need = label->sizeHint().width();
+    label->setGeometry(left, 4, need > width ? need : width, 13);
     return label;
 }
 
@@ -92,6 +94,8 @@ void SetBoxEditable(QWidget* box, bool editable) {
     } else {
         QPalette p = box->palette();
         p.setColor(QPalette::Base, Silver);
+        // Grey text that stays readable on silver.
+        p.setColor(QPalette::Disabled, QPalette::Text, QColor(64, 64, 64));
         box->setPalette(p);
     }
 }

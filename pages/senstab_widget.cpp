@@ -88,13 +88,14 @@ TSensTab::TSensTab(QWidget* parent) : QWidget(parent) {
     font.setPixelSize(16);
     FileNameText->setFont(font);
 
+    // The labels are wide enough for their longest texts ("Points/Curve: n",
+    // "InjN: start - stop").
     NumCurvesLabel = new QLabel(LeftPanel);
-    NumCurvesLabel->setGeometry(54, 30, 71, 13);
+    NumCurvesLabel->setGeometry(54, 30, 140, 13);
     NumPointsLabel = new QLabel(LeftPanel);
-    NumPointsLabel->setGeometry(54, 46, 71, 13);
+    NumPointsLabel->setGeometry(54, 46, 140, 13);
     for (int j = 0; j < MaxInj; ++j) {
         InjLabels[j] = new QLabel(LeftPanel);
-        // Wide enough for "InjN: start - stop".
         InjLabels[j]->setGeometry(54, 62 + 16 * j, 140, 13);
         InjLabels[j]->hide();
     }
