@@ -345,7 +345,8 @@ void TSpecPanel::GetSpecies(TModelData& model) {
 }
 
 void TSpecPanel::TakeLineCount(int count) {
-    count = std::clamp(count, 0, MaxSpecies);
+    // The model page always keeps a line to type a new species into.
+    count = std::clamp(count, IsDataPage ? 0 : 1, MaxSpecies);
     if (count == NumLines) return;
     for (int line = NumLines; line < count; ++line) ResetLine(line);
     NumLines = count;

@@ -23,7 +23,7 @@ constexpr int MaxCurves = 100000;
 // Solves a x = b with a decomposition from ludcmp; b becomes x. 1-based.
 void LUBackSubstitute(double** a, int n, int* indx, double* b);
 
-class TSensTabCore {
+class TSensTabCore : public TReactionScheme {
 public:
     TSensTabCore();
     virtual ~TSensTabCore();
@@ -58,12 +58,93 @@ public:
     Vector1 LURowScale;
 
     // ---- model application, rate equations, integrator, simulation ----------------
+    // Copies the model into the page (the row of this set for local species) and
+    // publishes the page's arrays, counts and sum of squares into the record.
+    void SetModel(TModelData& model);
+    // Simulates every included curve into Sim. Returns the sum of squares against
+    // Data (0 when nothing is loaded), -1 for missing data, bad input or an
+    // integrator failure, -10 when the model cannot be simulated.
+    double RunModel();
+    // The first fault of the page's model or data that would make a simulation
+    // meaningless or overrun its arrays; empty when there is none. modelFault is
+    // set for a scheme naming species or slots that do not exist, and cleared
+    // for a negative or non-finite rate, concentration, flow or time.
+    std::string CheckSimInput(bool& modelFault) const;
+
+    // Forward and reverse constant of reaction r with its links resolved one level
+    // (no flow factor).
+    void ResolveRates(int r, double& kf, double& kr) const;
+    // Rates of change of every species for state y (1-based); the scheme is autonomous.
+    void derivs(const double* y, double* dydt);
+    // Analytic Jacobian of derivs; dfdx is always 0.
+    void jacobn(double t, const double* y, double* dfdx, double** dfdy, int n);
+    // Stiff integration of ystart[1..nvar] from t1 to t2. Null, or a fixed error text.
+    const char* odeint(double* ystart, int nvar, double t1, double t2, double eps, double h1,
+                       double hmin);
+    const char* stifbs(double* y, double* dydx, int nv, double* xx, double htry, double eps,
+                       double* yscal, double* hdid, double* hnext);
+    const char* simpr(double* y, double* dydx, double* dfdx, double** dfdy, int n, double xs,
+                      double htot, int nstep, double* yout);
+    const char* pzextr(int iest, double xest, double* yest, double* yz, double* dy, int nv);
+
+    // Work arrays of the integrator and SpeciesState for n species; false after
+    // "Memory Allocation Error". Deallocate frees them (also LURowScale).
+    bool Allocate(int n);
+    void Deallocate();
+    int WorkSpecies = 0;  // species count the work arrays were made for, 0 = none
+    Vector1 SolverYScale, SolverY, SolverDydx;
+    Vector1 ExtrapWork;
+    Matrix1 ExtrapTable;  // [species][column]
+    Vector1 ExtrapX;
+    Matrix1 SimprMatrix;
+    Vector1 SimprDelta, SimprYTemp;
+    IntVector1 SimprPivot;
+    Vector1 JacDfdx;
+    Matrix1 JacDfdy;
+    Vector1 StepErr, StepYErr, StepYSave, StepYSeq;
+    Vector1 SpeciesState;  // concentrations of the curve being simulated, species s at s + 1
+
+    // Splitting each injection's total among the species it feeds.
+    bool FindPolySeed();
+    double EvaluatePoly(int inj, int curve, double x, bool& err);
+    bool CalcSpecConc(int curve);
+    // Total concentration injected by slot j into curve i.
+    double SlotTotal(int j, int i) const;
+
+    // The page's species panel stores this set's local species into the record
+    // (and shows the rest); the core page has no panel.
+    virtual void GetPanelSpecies(TModelData&) {}
+    // A finished simulation reaches the plots through SimulationChanged.
+
 
     // ---- fit parameters on the page --------------------------------------------------
 
     // ---- data files ------------------------------------------------------------------
 
     // ---- smoothing and noise -----------------------------------------------------------
+    // Savitzky-Golay coefficients of a window of nl points left and nr right, polynomial
+    // order m, derivative order ld (0 smooths), into coef[1..np] in wrap-around order:
+    // coef[1] is offset 0, coef[1 + j] offset -j, coef[np + 1 - j] offset +j.
+    // Null, or a message text when the request cannot be met.
+    const char* savgol(double* coef, int np, int nl, int nr, int ld, int m);
+    // The slot (less one) of a symmetric window's coefficient vector for an offset.
+    static int SavGolIndex(int offset) { return offset < 0 ? -offset : offset; }
+    // Sim of every curve that is not excluded becomes the smoothed Data; an even window
+    // acts as the next odd one, and the end points stand in for points beyond the ends.
+    void Smooth(int window, int order);
+    // Gaussian noise of standard deviation sd onto Sim, only where a simulation exists.
+    void AddNoise(double sd);
+    // Noise onto Data for one Monte Carlo cycle; RestoreData puts the measured values back.
+    void RandomizeData(double sd);
+    void RestoreData();
+    // Sim holds new values (smoothed or noisy): the plots show the simulation again.
+    virtual void SimulationChanged() {}
+    // Above this the normal equations lose the polynomial: order 16 on 17 points,
+    // which must give the points themselves back, is already off by 4e-4.
+    static constexpr int MaxSmoothOrder = 12;
+    // Points per curve that RandomizeData perturbed (0: none); empty while Data holds
+    // the measured values, so RestoreData never copies a backup it did not take.
+    OwnedArray<int> PerturbedPoints;
 
     // ---- hooks for the widget half --------------------------------------------
     // The page caption, file name and plots go back to their empty state.
@@ -99,17 +180,7 @@ public:
     bool StockGlobal[MaxInj] = {};
     bool FitStockGlobal[MaxInj] = {};
 
-    // The page's copy of the model.
-    int ReactA[MaxReactions] = {};
-    int ReactB[MaxReactions] = {};
-    int Product[MaxReactions] = {};
-    double Kfwd[MaxReactions] = {};
-    double Krev[MaxReactions] = {};
-    bool FitKfwd[MaxReactions] = {};
-    bool FitKrev[MaxReactions] = {};
-    int KfwdLink[MaxReactions] = {};
-    int KrevLink[MaxReactions] = {};
-    bool MassTransport[MaxReactions] = {};
+    // The page's copy of the model; the reactions come from TReactionScheme.
     double InitConc[MaxSpecies] = {};
     bool FitConc[MaxSpecies] = {};
     bool Response[MaxSpecies] = {};

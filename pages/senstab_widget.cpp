@@ -192,7 +192,14 @@ void TSensTab::ClearModel() {
     });
 }
 
-void TSensTab::GetLocalSpecies(TModelData& model) { SpecPanel->GetSpecies(model); }
+void TSensTab::GetPanelSpecies(TModelData& model) { SpecPanel->GetSpecies(model); }
+
+void TSensTab::SimulationChanged() {
+    ForEachPlot([](TPlot& plot) {
+        plot.SetShowSim(true);
+        plot.Repaint();
+    });
+}
 
 void TSensTab::DataArraysChanged() {
     if (AllocCurves == 0) {

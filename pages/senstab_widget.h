@@ -34,7 +34,9 @@ public:
     void ClearModel();
     // Writes this set's local species from the page's species panel into its
     // row of the record, and shows the model's other species read-only.
-    void GetLocalSpecies(TModelData& model);
+    void GetPanelSpecies(TModelData& model) override;
+    // Both plots show the new simulation.
+    void SimulationChanged() override;
 
     // Handler of the edit button (tag -1) and the six slot buttons (tag = slot).
     void InjButtonClick(int tag);

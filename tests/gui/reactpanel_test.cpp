@@ -105,7 +105,7 @@ TEST(ReactPanel, ANewLineStartsEmptyAndItsEmptyRateEndsTheRead) {
     EXPECT_FALSE(p.GetReact(m));
     ASSERT_EQ(msgs.Count(), 1u);
     EXPECT_EQ(msgs.Last().Text, "'1e-3x' is not a valid krev in reaction 1");
-    EXPECT_EQ(m.Kfwd[0], 1e5);  // what came before the failing rate is written
+    EXPECT_EQ(m.Kfwd[0], 0);  // a line with a bad rate writes neither rate
 }
 
 TEST(ReactPanel, LinksNegativeRatesAndFitFlags) {

@@ -130,9 +130,9 @@ TEST(SensTabWidget, ButtonsOpenTheInjectionDialogForTheirSlot) {
     m.NumSpeciesLines = 2;
     m.SpecName[0] = "L";
     m.SpecLocal[0] = true;
-    page.GetLocalSpecies(m);
+    page.GetPanelSpecies(m);
     test::Type(page.SpecPanel->ConcBox[0], "4");
-    page.GetLocalSpecies(m);
+    page.GetPanelSpecies(m);
     EXPECT_EQ(m.InitConc[2][0], 4);
     EXPECT_EQ(m.AnalyteInj[2][0], -1);
     page.ClearModel();
@@ -209,4 +209,30 @@ TEST(SensTabWidget, TheOverviewPlotGoesWithThePageOrItsNewParent) {
     plotPage.reset();  // the main window's plot page goes first
     EXPECT_TRUE(page.OverviewPlot.isNull());
     page.ClearSens();  // and the page still runs without it
+}
+
+TEST(SensTabWidget, SetModelReadsThePanelAndANewSimulationShows) {
+    test::ScriptedMessages msgs;
+    TSensTab page;
+    page.Tag = 1;
+    TModelData m;
+    m.NumSpeciesLines = 3;
+    m.SpecName[0] = "A";
+    m.SpecName[1] = "L";
+    m.SpecLocal[1] = true;
+    m.AnalyteInj[0][0] = -1;
+    m.InitConc[0][0] = 2;
+    page.SetModel(m);  // the panel takes the species lines
+    test::Type(page.SpecPanel->ConcBox[1], "0.25");
+    BeginModelSync(m, 2);
+    page.SetModel(m);
+    EXPECT_EQ(m.InitConc[1][1], 0.25);
+    EXPECT_EQ(page.InitConc[1], 0.25);
+    EXPECT_EQ(page.InitConc[0], 2);
+
+    page.CreateSet(1, 100, 10);
+    page.PagePlot->SetShowData(true);
+    page.Smooth(5, 2);
+    for (TPlot* plot : {page.PagePlot, page.OverviewPlot.data()}) EXPECT_TRUE(plot->GetShowSim());
+    EXPECT_EQ(msgs.Count(), 0u);
 }

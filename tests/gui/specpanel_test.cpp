@@ -224,7 +224,7 @@ TEST(SpecPanel, DataPageEditsOnlyItsOwnLocalSpecies) {
     BeginModelSync(m, 4);
     model.GetSpecies(m);
     m.InitConc[0][1] = 11;
-    page.GetLocalSpecies(m);
+    page.GetPanelSpecies(m);
     ASSERT_EQ(p.GetNumLines(), 4);
     // Mirrored lines are read-only; local lines are edited here.
     EXPECT_EQ(p.NameBox[0]->text(), "A");
@@ -249,7 +249,7 @@ TEST(SpecPanel, DataPageEditsOnlyItsOwnLocalSpecies) {
 
     BeginModelSync(m, 4);
     model.GetSpecies(m);
-    page.GetLocalSpecies(m);
+    page.GetPanelSpecies(m);
     EXPECT_EQ(m.InitConc[3][1], 3.5e-9);
     EXPECT_TRUE(m.FitConc[3][1]);
     EXPECT_TRUE(m.Response[3][1]);
@@ -263,7 +263,7 @@ TEST(SpecPanel, DataPageEditsOnlyItsOwnLocalSpecies) {
     // A species line added on the model page comes into use here blank.
     Type(model.NameBox[3], "N");
     model.GetSpecies(m);
-    page.GetLocalSpecies(m);
+    page.GetPanelSpecies(m);
     EXPECT_EQ(p.GetNumLines(), 5);
     EXPECT_EQ(p.NameBox[3]->text(), "N");
     EXPECT_EQ(p.ConcBox[3]->text(), "");
@@ -331,4 +331,12 @@ TEST(SpecPanel, ClearControlsReturnsToTheFirstState) {
     p.GetSpecies(m);
     EXPECT_EQ(m.NumSpecies, 0);
     EXPECT_FALSE(m.SpecLocal[0]);
+
+    // A record without species lines still leaves the blank line to type into.
+    m.NumSpeciesLines = 0;
+    p.SetSpecies(m);
+    EXPECT_EQ(p.GetNumLines(), 1);
+    EXPECT_EQ(RowPicture(p, 0), "xx........");
+    Type(p.NameBox[0], "A");
+    EXPECT_EQ(p.GetNumLines(), 2);
 }
