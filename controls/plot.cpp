@@ -216,7 +216,7 @@ void TPlot::PaintPicture() {
             Plot(c, 0, 0, w, h, false);
     }
     if (dragging) {
-        DrawReadout(c, true);
+        DrawReadout(c, !(SelCorner1 == SelCorner2));
         DrawSelection(c);
     }
 }
