@@ -1,0 +1,67 @@
+#include "platform/qt/printer.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+
+namespace kivra {
+namespace {
+// A PDF page has no resolution of its own; this one keeps printed pen widths
+// (given in printer pixels) close to those on an office printer.
+constexpr int PdfResolution = 600;
+} // namespace
+
+Printer::Printer() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    if (QPrinterInfo::defaultPrinter().isNull()) {
+        const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        SetOutputFile(QDir(dir.isEmpty() ? QDir::homePath() : dir)
+                          .filePath("KivraXP report.pdf")
+                          .toStdString());
+    }
+}
+
+Printer::~Printer() {
+    if (Printing()) EndDoc();
+}
+
+bool Printer::ToRealPrinter() const { return printer_->outputFormat() == QPrinter::NativeFormat; }
+
+void Printer::SetOutputFile(const std::string& path) {
+    printer_->setOutputFormat(QPrinter::PdfFormat);
+    printer_->setOutputFileName(QString::fromStdString(path));
+    printer_->setResolution(PdfResolution);
+}
+
+std::string Printer::OutputFile() const { return printer_->outputFileName().toStdString(); }
+
+bool Printer::BeginDoc() {
+    if (Printing()) return false;
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(printer_.get())) {
+        painter_.reset();
+        return false;
+    }
+    canvas_ = std::make_unique<Canvas>(painter_.get());
+    page_ = 1;
+    return true;
+}
+
+void Printer::NewPage() {
+    if (!Printing()) return;
+    if (printer_->newPage()) ++page_;
+}
+
+void Printer::EndDoc() {
+    if (!Printing()) return;
+    canvas_.reset();
+    painter_->end();
+    painter_.reset();
+}
+
+int Printer::PageWidth() const { return printer_->width(); }
+int Printer::PageHeight() const { return printer_->height(); }
+int Printer::Resolution() const { return printer_->resolution(); }
+
+} // namespace kivra
