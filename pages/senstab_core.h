@@ -58,6 +58,65 @@ public:
     Vector1 LURowScale;
 
     // ---- model application, rate equations, integrator, simulation ----------------
+    // Copies the model into the page (the row of this set for local species) and
+    // publishes the page's arrays, counts and sum of squares into the record.
+    void SetModel(TModelData& model);
+    // Simulates every included curve into Sim. Returns the sum of squares against
+    // Data (0 when nothing is loaded), -1 for missing data, bad input or an
+    // integrator failure, -10 when the model cannot be simulated.
+    double RunModel();
+    // The first fault of the page's model or data that would make a simulation
+    // meaningless (a species index outside the model, a negative or non-finite
+    // rate, concentration, flow or time); null when there is none.
+    // modelFault is set when the fault lies in the model rather than the data.
+    const char* CheckSimInput(bool& modelFault);
+
+    // Forward and reverse constant of reaction r with its links resolved one level
+    // (no flow factor).
+    void ResolveRates(int r, double& kf, double& kr) const;
+    // Rates of change of every species for state y (1-based); the scheme is autonomous.
+    void derivs(const double* y, double* dydt);
+    // Analytic Jacobian of derivs; dfdx is always 0.
+    void jacobn(double t, const double* y, double* dfdx, double** dfdy, int n);
+    // Stiff integration of ystart[1..nvar] from t1 to t2. Null, or a fixed error text.
+    const char* odeint(double* ystart, int nvar, double t1, double t2, double eps, double h1,
+                       double hmin);
+    const char* stifbs(double* y, double* dydx, int nv, double* xx, double htry, double eps,
+                       double* yscal, double* hdid, double* hnext);
+    const char* simpr(double* y, double* dydx, double* dfdx, double** dfdy, int n, double xs,
+                      double htot, int nstep, double* yout);
+    const char* pzextr(int iest, double xest, double* yest, double* yz, double* dy, int nv);
+
+    // Work arrays of the integrator and SpeciesState for n species; false after
+    // "Memory Allocation Error". Deallocate frees them (also LURowScale).
+    bool Allocate(int n);
+    void Deallocate();
+    int WorkSpecies = 0;  // species count the work arrays were made for, 0 = none
+    Vector1 SolverYScale, SolverY, SolverDydx;
+    Vector1 ExtrapWork;
+    Matrix1 ExtrapTable;  // [species][column]
+    Vector1 ExtrapX;
+    Matrix1 SimprMatrix;
+    Vector1 SimprDelta, SimprYTemp;
+    IntVector1 SimprPivot;
+    Vector1 JacDfdx;
+    Matrix1 JacDfdy;
+    Vector1 StepErr, StepYErr, StepYSave, StepYSeq;
+    Vector1 SpeciesState;  // concentrations of the curve being simulated, species s at s + 1
+
+    // Splitting each injection's total among the species it feeds.
+    bool FindPolySeed();
+    double EvaluatePoly(int inj, int curve, double x, bool& err);
+    bool CalcSpecConc(int curve);
+    // Total concentration injected by slot j into curve i.
+    double SlotTotal(int j, int i) const;
+
+    // The page's species panel stores this set's local species into the record
+    // (and shows the rest); the core page has no panel.
+    virtual void GetPanelSpecies(TModelData&) {}
+    // A simulation finished: the plots show it.
+    virtual void SimulationShown() {}
+
 
     // ---- fit parameters on the page --------------------------------------------------
 
