@@ -1,0 +1,107 @@
+// Fits of synthetic 1:1 binding data against the values that made them.
+#include <cmath>
+#include <gtest/gtest.h>
+#include <vector>
+
+#include "pages/fit_loop.h"
+#include "pages/randoms.h"
+#include "pages/senstab_core.h"
+#include "tests/support/fit_fixture.h"
+#include "tests/support/scripted_messages.h"
+
+using namespace kivra;
+
+namespace {
+
+struct FitOutcome {
+    FitEnd End = FitEnd::Failed;
+    double Value[4] = {};  // 1-based, in parameter order: R factor of C, kfwd, krev
+    double Error[4] = {};  // standard errors as the results page computes them
+    double Chisq = 0;
+    int Steps = 0;
+};
+
+FitOutcome Fit(TModelData& model, TSensTabCore& page) {
+    std::vector<TSensTabCore*> pages{&page};
+    FitProgress progress;
+    FitRun run(pages, model, progress);
+    FitOutcome out;
+    if (!run.Prepare() || run.N != 3) return out;
+    const FitLoopResult r = run.Run();
+    out.End = r.End;
+    out.Steps = r.Steps;
+    out.Chisq = run.Chisq;
+    const double sd = std::sqrt(run.Chisq / (model.NumDataPoints - run.N));
+    for (int k = 1; k <= 3; ++k) {
+        out.Value[k] = run.A[k];
+        out.Error[k] = std::sqrt(run.Covariance[k][k]) * sd;
+    }
+    run.Finish(true);
+    return out;
+}
+
+} // namespace
+
+TEST(FitAccuracy, RecoversOneToOneRatesFromThreefoldStarts) {
+    test::ScriptedMessages msgs;
+    ResetRandom(-2024);
+    test::OneToOneSetup s;
+    TModelData model;
+    TSensTabCore page;
+    test::BuildOneToOne(s, model, page);
+    test::FillOneToOneData(s, page, 0.5);
+    test::SetOneToOneValues(s, model, page, 3 * s.Ka, s.Kd / 3, 3.0, s.Rmax);
+
+    const FitOutcome f = Fit(model, page);
+    ASSERT_EQ(f.End, FitEnd::Converged);
+    const double truth[4] = {0, 1.0, s.Ka, s.Kd};
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_LT(std::fabs(f.Value[k] - truth[k]), 2 * f.Error[k])
+            << "parameter " << k << ": " << f.Value[k] << " +- " << f.Error[k];
+        EXPECT_LT(f.Error[k], 0.05 * truth[k]);
+    }
+    // The fitted values are in the model, and the page's simulation and sum
+    // belong to them.
+    EXPECT_EQ(model.RFactor[2], f.Value[1]);
+    EXPECT_EQ(model.Kfwd[0], f.Value[2]);
+    EXPECT_EQ(model.Krev[0], f.Value[3]);
+    EXPECT_EQ(page.Chisq, f.Chisq);
+    EXPECT_EQ(model.TotalChisq, f.Chisq);
+    const std::vector<double> fitSim(page.Sim[5], page.Sim[5] + s.Points);
+    page.SetModel(model);
+    EXPECT_NEAR(page.RunModel(), f.Chisq, 1e-6 * f.Chisq);
+    for (int k = 0; k < s.Points; ++k) EXPECT_NEAR(page.Sim[5][k], fitSim[k], 1e-5);
+    EXPECT_EQ(msgs.Count(), 0u);
+}
+
+TEST(FitAccuracy, StandardErrorsMatchTheSpreadOfRefits) {
+    test::ScriptedMessages msgs;
+    ResetRandom(-99);
+    test::OneToOneSetup s;
+    s.Points = 201;
+    s.Interval = 3;
+    TModelData model;
+    TSensTabCore page;
+    test::BuildOneToOne(s, model, page);
+    constexpr int Refits = 32;
+    double sum[4] = {}, sumSq[4] = {}, errSum[4] = {};
+    for (int cycle = 0; cycle < Refits; ++cycle) {
+        test::FillOneToOneData(s, page, 0.5);
+        test::SetOneToOneValues(s, model, page, s.Ka, s.Kd, 1.0, s.Rmax);
+        const FitOutcome f = Fit(model, page);
+        ASSERT_EQ(f.End, FitEnd::Converged) << "cycle " << cycle;
+        for (int k = 1; k <= 3; ++k) {
+            sum[k] += f.Value[k];
+            sumSq[k] += f.Value[k] * f.Value[k];
+            errSum[k] += f.Error[k];
+        }
+    }
+    for (int k = 1; k <= 3; ++k) {
+        const double mean = sum[k] / Refits;
+        const double spread = std::sqrt((sumSq[k] - Refits * mean * mean) / (Refits - 1));
+        const double error = errSum[k] / Refits;
+        EXPECT_NEAR(error / spread, 1.0, 0.3) << "parameter " << k << ": error " << error
+                                              << ", spread " << spread;
+    }
+    EXPECT_EQ(msgs.Count(), 0u);
+}
