@@ -66,10 +66,10 @@ public:
     // integrator failure, -10 when the model cannot be simulated.
     double RunModel();
     // The first fault of the page's model or data that would make a simulation
-    // meaningless (a species index outside the model, a negative or non-finite
-    // rate, concentration, flow or time); null when there is none.
-    // modelFault is set when the fault lies in the model rather than the data.
-    const char* CheckSimInput(bool& modelFault);
+    // meaningless or overrun its arrays; empty when there is none. modelFault is
+    // set for a scheme naming species or slots that do not exist, and cleared
+    // for a negative or non-finite rate, concentration, flow or time.
+    std::string CheckSimInput(bool& modelFault) const;
 
     // Forward and reverse constant of reaction r with its links resolved one level
     // (no flow factor).

@@ -179,7 +179,10 @@ const char* TSensTabCore::odeint(double* ystart, int nvar, double t1, double t2,
         if ((t + h - t2) * (t + h - t1) > 0.0) h = t2 - t;
         if (const char* err = stifbs(y, dydx, nvar, &t, h, eps, yscal, &hdid, &hnext)) return err;
         if ((t - t2) * (t2 - t1) >= 0.0) {
-            for (int i = 1; i <= nvar; ++i) ystart[i] = y[i];
+            // Held species have no rate at all; the rounding of the linear
+            // solves must not move them.
+            for (int i = 1; i <= nvar; ++i)
+                if (i > NumSpecies || AnalyteInj[i - 1] < 0) ystart[i] = y[i];
             return nullptr;
         }
         if (std::fabs(hnext) <= hmin) return StepTooSmall;

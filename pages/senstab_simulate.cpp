@@ -101,41 +101,42 @@ void TSensTabCore::SetModel(TModelData& model) {
     }
 }
 
-const char* TSensTabCore::CheckSimInput(bool& modelFault) {
-    static std::string text;
-    modelFault = true;
+std::string TSensTabCore::CheckSimInput(bool& modelFault) const {
     auto species = [&](int s) { return s >= -1 && s < NumSpecies; };
+    modelFault = true;
+    for (int r = 0; r < NumReactions; ++r)
+        if (Product[r] >= 0 && !(species(ReactA[r]) && species(ReactB[r]) && species(Product[r])))
+            return Numbered("Reaction %d uses a species that is not in the model", r + 1);
+    for (int s = 0; s < NumSpecies; ++s)
+        if (AnalyteInj[s] < -1 || AnalyteInj[s] >= MaxInj)
+            return Numbered("Species %d is fed by an injection that does not exist", s + 1);
+
+    modelFault = false;
     for (int r = 0; r < NumReactions; ++r) {
-        if (Product[r] < 0) continue;
-        if (!species(ReactA[r]) || !species(ReactB[r]) || !species(Product[r]))
-            return (text = Numbered("Reaction %d uses a species that is not in the model", r + 1)).c_str();
         double kf, kr;
         ResolveRates(r, kf, kr);
-        if (BadAmount(kf) || BadAmount(kr))
-            return (text = Numbered("Negative or non-finite rate constant in reaction %d", r + 1)).c_str();
+        if (Product[r] >= 0 && (BadAmount(kf) || BadAmount(kr)))
+            return Numbered("Negative or non-finite rate constant in reaction %d", r + 1);
     }
-    for (int s = 0; s < NumSpecies; ++s) {
-        if (AnalyteInj[s] < -1 || AnalyteInj[s] >= MaxInj)
-            return (text = Numbered("Species %d is fed by an injection that does not exist", s + 1)).c_str();
+    for (int s = 0; s < NumSpecies; ++s)
         if (AnalyteInj[s] < 0 && BadAmount(InitConc[s]))
-            return (text = Numbered("Negative or non-finite initial concentration of species %d", s + 1)).c_str();
-    }
-    modelFault = false;
+            return Numbered("Negative or non-finite initial concentration of species %d", s + 1);
     for (int i = 0; i < NumCurves; ++i) {
         if (Excluded[i]) continue;
-        if (BadAmount(Flow[i]))
-            return (text = Numbered("Negative or non-finite flow in curve %d", i + 1)).c_str();
+        if (PointCount[i] < 1 || static_cast<std::size_t>(PointCount[i]) > Time.numCols())
+            return Numbered("Curve %d has no points or more than its arrays hold", i + 1);
+        if (BadAmount(Flow[i])) return Numbered("Negative or non-finite flow in curve %d", i + 1);
         for (int k = 0; k < PointCount[i]; ++k)
-            if (!std::isfinite(Time[i][k]))
-                return (text = Numbered("Non-finite time in curve %d", i + 1)).c_str();
+            if (!std::isfinite(Time[i][k])) return Numbered("Non-finite time in curve %d", i + 1);
         for (int j = 0; j < MaxInj; ++j) {
             if (!std::isfinite(InjStart[j][i]) || !std::isfinite(InjStop[j][i]))
-                return (text = Numbered("Non-finite injection time in injection %d, curve %d", j + 1, i + 1)).c_str();
+                return Numbered("Non-finite injection time in injection %d, curve %d", j + 1, i + 1);
             if (BadAmount(SlotTotal(j, i)))
-                return (text = Numbered("Negative or non-finite concentration in injection %d, curve %d", j + 1, i + 1)).c_str();
+                return Numbered("Negative or non-finite concentration in injection %d, curve %d",
+                                j + 1, i + 1);
         }
     }
-    return nullptr;
+    return {};
 }
 
 double TSensTabCore::RunModel() {
@@ -157,7 +158,7 @@ double TSensTabCore::RunModel() {
         return -10.0;
     }
     bool modelFault = false;
-    if (const char* fault = CheckSimInput(modelFault)) {
+    if (const std::string fault = CheckSimInput(modelFault); !fault.empty()) {
         ShowMessage(fault, caption);
         return modelFault ? -10.0 : -1.0;
     }
