@@ -158,7 +158,9 @@ const char* TSensTabCore::CalcFit(double* a, int ma, double** alpha, double* bet
     if (NumReactions < 1) return "Need at least one reaction";
     if (NumSpecies < 1) return "Need at least one reactant";
     bool modelFault = false;
-    if (const char* fault = CheckSimInput(modelFault)) return fault;
+    static std::string fault;  // the returned text outlives the call, as every fit text does
+    fault = CheckSimInput(modelFault);
+    if (!fault.empty()) return fault.c_str();
 
     const int n = NumSpecies;
     bool feeds[MaxInj] = {};
