@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "pages/fit_loop.h"
-#include "pages/randoms.h"
 #include "pages/senstab_core.h"
 #include "tests/support/fit_fixture.h"
 #include "tests/support/scripted_messages.h"
@@ -44,13 +43,12 @@ FitOutcome Fit(TModelData& model, TSensTabCore& page) {
 
 TEST(FitAccuracy, RecoversOneToOneRatesFromThreefoldStarts) {
     test::ScriptedMessages msgs;
-    ResetRandom(-2024);
-    test::OneToOneSetup s;
-    TModelData model;
-    TSensTabCore page;
-    test::BuildOneToOne(s, model, page);
-    test::FillOneToOneData(s, page, 0.5);
-    test::SetOneToOneValues(s, model, page, 3 * s.Ka, s.Kd / 3, 3.0, s.Rmax);
+    test::OneToOneExperiment x(241, 2.5, -2024);
+    const test::OneToOneSetup& s = x.Setup;
+    TModelData& model = x.Model;
+    TSensTabCore& page = x.Page;
+    x.Noise(0.5);
+    x.SetValues(3 * s.Ka, s.Kd / 3, 3.0, s.Rmax);
 
     const FitOutcome f = Fit(model, page);
     ASSERT_EQ(f.End, FitEnd::Converged);
@@ -76,19 +74,14 @@ TEST(FitAccuracy, RecoversOneToOneRatesFromThreefoldStarts) {
 
 TEST(FitAccuracy, StandardErrorsMatchTheSpreadOfRefits) {
     test::ScriptedMessages msgs;
-    ResetRandom(-99);
-    test::OneToOneSetup s;
-    s.Points = 201;
-    s.Interval = 3;
-    TModelData model;
-    TSensTabCore page;
-    test::BuildOneToOne(s, model, page);
+    test::OneToOneExperiment x(201, 3, -99);
+    const test::OneToOneSetup& s = x.Setup;
     constexpr int Refits = 32;
     double sum[4] = {}, sumSq[4] = {}, errSum[4] = {};
     for (int cycle = 0; cycle < Refits; ++cycle) {
-        test::FillOneToOneData(s, page, 0.5);
-        test::SetOneToOneValues(s, model, page, s.Ka, s.Kd, 1.0, s.Rmax);
-        const FitOutcome f = Fit(model, page);
+        x.Noise(0.5);
+        x.SetValues(s.Ka, s.Kd, 1.0, s.Rmax);
+        const FitOutcome f = Fit(x.Model, x.Page);
         ASSERT_EQ(f.End, FitEnd::Converged) << "cycle " << cycle;
         for (int k = 1; k <= 3; ++k) {
             sum[k] += f.Value[k];

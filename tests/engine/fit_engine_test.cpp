@@ -77,12 +77,21 @@ FunctionHost::Model Decay() {
 }
 
 struct Work {
-    explicit Work(int n) : a(1, n), alpha(1, n, 1, n), covar(1, n, 1, n), ia(n + 1, 1) {}
+    explicit Work(int size) : n(size), a(1, n), alpha(1, n, 1, n), covar(1, n, 1, n), ia(n + 1, 1) {}
+    Work(std::initializer_list<double> start) : Work(static_cast<int>(start.size())) {
+        int k = 0;
+        for (const double v : start) a[++k] = v;
+    }
+    int n;
     Vector1 a;
     Matrix1 alpha, covar;
     std::vector<int> ia;
     double chisq = 0, lambda = -1;
 };
+
+FitLoopResult Loop(FitHost& host, Work& w) {
+    return RunFitLoop(host, w.a.get(), w.ia.data(), w.n, w.covar.get(), w.alpha.get(), w.chisq);
+}
 
 } // namespace
 
@@ -147,8 +156,7 @@ TEST(FitStep, OneLinearParameterStepByStep) {
     test::ScriptedMessages msgs;
     // y = a x at x = 1, 2, 3 with data 2x: alpha = 14, beta at a = 0 is 28.
     FunctionHost host(1, {1, 2, 3}, {2, 4, 6}, Line());
-    Work w(1);
-    w.a[1] = 0;
+    Work w({0});
     ASSERT_EQ(FitStep(host, w.a.get(), w.ia.data(), 1, w.covar.get(), w.alpha.get(), &w.chisq, &w.lambda),
               nullptr);
     // The set-up evaluates the start, then already tries one step of 2 / 1.001.
@@ -183,8 +191,7 @@ TEST(FitStep, ConstraintCodesShapeTheTrial) {
     // Non-negative: a step to -2 / 1.001 is tried at exactly 0.
     {
         FunctionHost host(1, {1}, {-2}, Line());
-        Work w(1);
-        w.a[1] = 0.5;
+        Work w({0.5});
         w.ia[1] = FitCodeNonNegative;
         ASSERT_EQ(FitStep(host, w.a.get(), w.ia.data(), 1, w.covar.get(), w.alpha.get(), &w.chisq, &w.lambda),
                   nullptr);
@@ -195,8 +202,7 @@ TEST(FitStep, ConstraintCodesShapeTheTrial) {
     // Limited: a computed change of 2.5 moves by exactly 1; free: the whole step.
     for (const int code : {FitCodeLimited, FitCodeFree}) {
         FunctionHost host(1, {1}, {2.5 * 1.001}, Line());
-        Work w(1);
-        w.a[1] = 0;
+        Work w({0});
         w.ia[1] = code;
         ASSERT_EQ(FitStep(host, w.a.get(), w.ia.data(), 1, w.covar.get(), w.alpha.get(), &w.chisq, &w.lambda),
                   nullptr);
@@ -208,8 +214,7 @@ TEST(FitStep, EqualChisqIsRejectedUntilTheLimit) {
     // A constant model: every trial ties with the start and is refused.
     FunctionHost host(1, {1, 2}, {1, 1},
                       [](double, const double* a, double* d) { d[1] = 1; return 1 + 0 * a[1]; });
-    Work w(1);
-    w.a[1] = 5;
+    Work w({5});
     w.chisq = 0;
     const char* err = nullptr;
     int steps = 0;
@@ -237,8 +242,7 @@ TEST(FitStep, ErrorsReleaseTheWorkArrays) {
     // Zero curvature in parameter 2 of 2: the set-up call already names it.
     FunctionHost host(2, {1, 2}, {1, 1},
                       [](double x, const double* a, double* d) { d[1] = x; d[2] = 0; return a[1] * x; });
-    Work w(2);
-    w.a[1] = w.a[2] = 1;
+    Work w({1, 1});
     const char* err = FitStep(host, w.a.get(), w.ia.data(), 2, w.covar.get(), w.alpha.get(), &w.chisq, &w.lambda);
     EXPECT_STREQ(err, "Parameter 2  has no effect on fit");
     EXPECT_FALSE(ProgramFitStepper().Active());
@@ -250,8 +254,7 @@ TEST(FitStep, ErrorsReleaseTheWorkArrays) {
     // A page's text ends the step and is handed on.
     FunctionHost failing(1, {1}, {2}, Line());
     failing.failAt = 2;  // the trial
-    Work v(1);
-    v.a[1] = 1;
+    Work v({1});
     EXPECT_STREQ(FitStep(failing, v.a.get(), v.ia.data(), 1, v.covar.get(), v.alpha.get(), &v.chisq, &v.lambda),
                  "page failed");
     EXPECT_FALSE(ProgramFitStepper().Active());
@@ -265,10 +268,8 @@ TEST(FitLoop, ConvergesAndLeavesThePagesAtTheKeptValues) {
         y.push_back(3 * std::exp(-0.7 * x.back()) + (i % 2 ? 0.01 : -0.01));
     }
     FunctionHost host(2, x, y, Decay());
-    Work w(2);
-    w.a[1] = 1;
-    w.a[2] = 0.2;
-    const FitLoopResult r = RunFitLoop(host, w.a.get(), w.ia.data(), 2, w.covar.get(), w.alpha.get(), w.chisq);
+    Work w({1, 0.2});
+    const FitLoopResult r = Loop(host, w);
     EXPECT_EQ(r.End, FitEnd::Converged);
     EXPECT_NEAR(w.a[1], 3, 0.02);
     EXPECT_NEAR(w.a[2], 0.7, 0.02);
@@ -287,9 +288,8 @@ TEST(FitLoop, PerfectFitConverges) {
     // Data that the start values match exactly: chi-square is 0 from the
     // start and no step can lower it.
     FunctionHost host(1, {1, 2}, {2, 4}, Line());
-    Work w(1);
-    w.a[1] = 2;
-    const FitLoopResult r = RunFitLoop(host, w.a.get(), w.ia.data(), 1, w.covar.get(), w.alpha.get(), w.chisq);
+    Work w({2});
+    const FitLoopResult r = Loop(host, w);
     EXPECT_EQ(r.End, FitEnd::Converged);
     EXPECT_EQ(r.Steps, 2);  // the set-up step and one pass of the loop
     EXPECT_EQ(w.chisq, 0);
@@ -316,11 +316,8 @@ TEST(FitLoop, StopsLimitsAndErrors) {
         test::ScriptedMessages msgs;
         FunctionHost host(2, x, y, Decay());
         host.stopAfterShown = 0;
-        Work w(2);
-        w.a[1] = 1;
-        w.a[2] = 1;
-        EXPECT_EQ(RunFitLoop(host, w.a.get(), w.ia.data(), 2, w.covar.get(), w.alpha.get(), w.chisq).End,
-                  FitEnd::NotStarted);
+        Work w({1, 1});
+        EXPECT_EQ(Loop(host, w).End, FitEnd::NotStarted);
         EXPECT_EQ(host.evaluations, 0);
     }
     // A stop during the loop still gives the covariance and leaves the pages at a.
@@ -328,10 +325,8 @@ TEST(FitLoop, StopsLimitsAndErrors) {
         test::ScriptedMessages msgs;
         FunctionHost host(2, x, y, Decay());
         host.stopAfterShown = 3;
-        Work w(2);
-        w.a[1] = 1;
-        w.a[2] = 1;
-        const FitLoopResult r = RunFitLoop(host, w.a.get(), w.ia.data(), 2, w.covar.get(), w.alpha.get(), w.chisq);
+        Work w({1, 1});
+        const FitLoopResult r = Loop(host, w);
         EXPECT_EQ(r.End, FitEnd::Stopped);
         EXPECT_EQ(r.Steps, 3);
         EXPECT_EQ(host.evaluated, std::vector<double>({w.a[1], w.a[2]}));
@@ -342,9 +337,8 @@ TEST(FitLoop, StopsLimitsAndErrors) {
         test::ScriptedMessages msgs;
         FunctionHost host(1, {1, 2}, {1, 3},
                           [](double, const double* a, double* d) { d[1] = 1; return 1 + 0 * a[1]; });
-        Work w(1);
-        w.a[1] = 1;
-        const FitLoopResult r = RunFitLoop(host, w.a.get(), w.ia.data(), 1, w.covar.get(), w.alpha.get(), w.chisq);
+        Work w({1});
+        const FitLoopResult r = Loop(host, w);
         EXPECT_EQ(r.End, FitEnd::Stopped);
         ASSERT_EQ(msgs.Count(), 1u);
         EXPECT_EQ(msgs.Last().Text, "Fit limit exceeded");
@@ -355,10 +349,8 @@ TEST(FitLoop, StopsLimitsAndErrors) {
         test::ScriptedMessages msgs;
         FunctionHost host(2, x, y,
                           [](double xx, const double* a, double* d) { d[1] = xx; d[2] = 0; return a[1] * xx; });
-        Work w(2);
-        w.a[1] = w.a[2] = 1;
-        EXPECT_EQ(RunFitLoop(host, w.a.get(), w.ia.data(), 2, w.covar.get(), w.alpha.get(), w.chisq).End,
-                  FitEnd::Failed);
+        Work w({1, 1});
+        EXPECT_EQ(Loop(host, w).End, FitEnd::Failed);
         ASSERT_EQ(msgs.Count(), 1u);
         EXPECT_EQ(msgs.Last().Text, "Parameter has no effect on fit\nProblem: kfwd of A + B = C #2");
         EXPECT_EQ(msgs.Last().Caption, "Fit Error");
@@ -368,11 +360,8 @@ TEST(FitLoop, StopsLimitsAndErrors) {
         test::ScriptedMessages msgs;
         FunctionHost host(2, x, y, Decay());
         host.failAt = 4;
-        Work w(2);
-        w.a[1] = 1;
-        w.a[2] = 1;
-        EXPECT_EQ(RunFitLoop(host, w.a.get(), w.ia.data(), 2, w.covar.get(), w.alpha.get(), w.chisq).End,
-                  FitEnd::Failed);
+        Work w({1, 1});
+        EXPECT_EQ(Loop(host, w).End, FitEnd::Failed);
         ASSERT_GE(msgs.Count(), 1u);
         EXPECT_EQ(msgs.All()[0].Text, "page failed");
         EXPECT_EQ(msgs.All()[0].Caption, "Run Fit Error");

@@ -8,7 +8,6 @@
 #include "pages/fit_loop.h"
 #include "pages/fit_params.h"
 #include "pages/model_sync.h"
-#include "pages/randoms.h"
 #include "pages/senstab_core.h"
 #include "tests/support/fit_fixture.h"
 #include "tests/support/scripted_messages.h"
@@ -228,15 +227,11 @@ TEST(FitParams, PageMapsItsOwnParametersOnly) {
 
 TEST(CalcFit, SumsMatchThePageSimulationAndItsDifferences) {
     test::ScriptedMessages msgs;
-    ResetRandom(-7);
-    test::OneToOneSetup s;
-    s.Points = 41;
-    s.Interval = 15;
-    TModelData model;
-    TSensTabCore page;
-    test::BuildOneToOne(s, model, page);
-    test::FillOneToOneData(s, page, 0.5);
-    test::SetOneToOneValues(s, model, page, 2e5, 2e-3, 0.8, 100);
+    test::OneToOneExperiment x(41, 15, -7);
+    TModelData& model = x.Model;
+    TSensTabCore& page = x.Page;
+    x.Noise(0.5);
+    x.SetValues(2e5, 2e-3, 0.8, 100);
     const int n = CountFitParams(model);
     ASSERT_EQ(n, 3);
     std::vector<TSensTabCore*> pages{&page};
@@ -252,14 +247,14 @@ TEST(CalcFit, SumsMatchThePageSimulationAndItsDifferences) {
     ASSERT_EQ(FitAccumulate(host, a.data(), n, alpha.get(), beta.get(), &chisq), nullptr);
     EXPECT_EQ(model.TotalChisq, chisq);
     EXPECT_EQ(page.Chisq, chisq);
-    const std::vector<double> fitSim(page.Sim[3], page.Sim[3] + s.Points);
+    const std::vector<double> fitSim(page.Sim[3], page.Sim[3] + x.Setup.Points);
     page.DeallocateFit();
 
     // The page simulation at the same values agrees, and so does the gradient
     // with central differences of its sum of squares.
     const double ssq = page.RunModel();
     EXPECT_NEAR(chisq, ssq, 1e-6 * ssq);
-    for (int k = 0; k < s.Points; ++k) EXPECT_NEAR(fitSim[k], page.Sim[3][k], 1e-5);
+    for (int k = 0; k < x.Setup.Points; ++k) EXPECT_NEAR(fitSim[k], page.Sim[3][k], 1e-5);
     auto ssqAt = [&](int j, double value) {
         std::vector<double> b = a;
         b[j] = value;

@@ -1,10 +1,13 @@
 #include "tests/support/fit_fixture.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "pages/model_sync.h"
 #include "pages/randoms.h"
+#include "tests/support/sim_models.h"
 
 namespace kivra::test {
 
@@ -24,62 +27,50 @@ std::string Text(double v) {
     return buffer;
 }
 
-void Synchronise(const OneToOneSetup& s, TModelData& model, TSensTabCore& page, double ka, double kd,
-                 double rfactor, double rmax) {
-    BeginModelSync(model, 1);
+} // namespace
+
+OneToOneExperiment::OneToOneExperiment(int points, double interval, long seed) {
+    ResetRandom(seed);
+    Setup.Points = points;
+    Setup.Interval = interval;
+    const int curves = static_cast<int>(Setup.Conc.size());
+    MakeSet(Page, curves, points, interval);
+    for (int i = 0; i < curves; ++i) Inject(Page, 0, i, Setup.InjStart, Setup.InjStop, Setup.Conc[i]);
+    Page.Loaded = true;
+    Noise(0);
+    SetValues(Setup.Ka, Setup.Kd, 1, Setup.Rmax);
+}
+
+void OneToOneExperiment::Noise(double sd) {
+    for (int i = 0; i < Page.NumCurves; ++i)
+        for (int k = 0; k < Page.PointCount[i]; ++k)
+            Page.Data[i][k] = OneToOneResponse(Setup, Setup.Conc[i], Page.Time[i][k]) +
+                              (sd > 0 ? sd * GaussRandom(&RandomSeed()) : 0.0);
+}
+
+void OneToOneExperiment::SetValues(double ka, double kd, double rfactor, double rmax) {
+    BeginModelSync(Model, 1);
     ReactionLine r;
     r.ReactA = 0;
     r.ReactB = 1;
     r.Product = 2;
     r.KfwdText = Text(ka);
     r.KrevText = Text(kd);
-    r.FitKfwd = s.FitKa;
-    r.FitKrev = s.FitKd;
-    ApplyReactionLines(model, {r});
+    r.FitKfwd = Setup.FitKa;
+    r.FitKrev = Setup.FitKd;
+    ApplyReactionLines(Model, {r});
     SpeciesLine a, b, c;
     a.Name = "A";
     a.Inj = 0;
     b.Name = "B";
     b.InitConcText = Text(rmax);
-    b.FitConc = s.FitRmax;
+    b.FitConc = Setup.FitRmax;
     c.Name = "C";
     c.Response = true;
     c.RFactorText = Text(rfactor);
-    c.FitRFactor = s.FitRFactor;
-    ApplyModelSpeciesLines(model, {a, b, c});
-    page.SetModel(model);
-}
-
-} // namespace
-
-void BuildOneToOne(const OneToOneSetup& s, TModelData& model, TSensTabCore& page) {
-    const int curves = static_cast<int>(s.Conc.size());
-    page.NewSens(curves, s.Points);
-    page.NumCurves = curves;
-    page.NumPoints = s.Points;
-    for (int i = 0; i < curves; ++i) {
-        page.PointCount[i] = s.Points;
-        for (int k = 0; k < s.Points; ++k) page.Time[i][k] = k * s.Interval;
-        page.InjStart[0][i] = s.InjStart;
-        page.InjStop[0][i] = s.InjStop;
-        page.InjConc[0][i] = s.Conc[i];
-    }
-    page.Loaded = true;
-    FillOneToOneData(s, page, 0);
-    Synchronise(s, model, page, s.Ka, s.Kd, 1, s.Rmax);
-}
-
-void FillOneToOneData(const OneToOneSetup& s, TSensTabCore& page, double sd) {
-    for (int i = 0; i < page.NumCurves; ++i)
-        for (int k = 0; k < page.PointCount[i]; ++k)
-            page.Data[i][k] = OneToOneResponse(s, s.Conc[i], page.Time[i][k]) +
-                              (sd > 0 ? sd * GaussRandom(&RandomSeed()) : 0.0);
-}
-
-void SetOneToOneValues(const OneToOneSetup& s, TModelData& model, TSensTabCore& page, double ka,
-                       double kd, double rfactor, double rmax) {
-    // Through the editors' rules, as the model page would hand them over.
-    Synchronise(s, model, page, ka, kd, rfactor, rmax);
+    c.FitRFactor = Setup.FitRFactor;
+    ApplyModelSpeciesLines(Model, {a, b, c});
+    Page.SetModel(Model);
 }
 
 } // namespace kivra::test

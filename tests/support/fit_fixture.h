@@ -21,15 +21,19 @@ struct OneToOneSetup {
 // The exact response of a curve at time t.
 double OneToOneResponse(const OneToOneSetup& s, double conc, double t);
 
-// Makes the page's curves (loaded, data exact) and the model; the model is
-// synchronised with the page (NumSets 1, counts from the page).
-void BuildOneToOne(const OneToOneSetup& s, TModelData& model, TSensTabCore& page);
+// The page (loaded, exact data) and the model synchronised with it (NumSets 1,
+// counts from the editors' rules and the page).
+struct OneToOneExperiment {
+    OneToOneExperiment(int points, double interval, long seed);
+    // Replaces the data by the exact response plus noise of sd.
+    void Noise(double sd);
+    // Hands new model values over as the model page would: kfwd, krev, the R
+    // factor of C and the initial B.
+    void SetValues(double ka, double kd, double rfactor, double rmax);
 
-// Replaces the page's data by the exact response plus noise of sd.
-void FillOneToOneData(const OneToOneSetup& s, TSensTabCore& page, double sd);
-
-// Model-side start values: kfwd, krev and the response factor of C (or Rmax).
-void SetOneToOneValues(const OneToOneSetup& s, TModelData& model, TSensTabCore& page, double ka,
-                       double kd, double rfactor, double rmax);
+    OneToOneSetup Setup;
+    TModelData Model;
+    TSensTabCore Page;
+};
 
 } // namespace kivra::test
