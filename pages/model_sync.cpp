@@ -139,18 +139,15 @@ bool ApplyReactionLines(TModelData& model, const std::vector<ReactionLine>& line
         if (line.Product >= 0 && (line.ReactA >= 0 || line.ReactB >= 0)) model.NumReactions = r + 1;
 
         const RateValue f = ReadRateText(line.KfwdText, line.FitKfwd, r, count, false);
-        if (!f.Valid) return false;
+        const RateValue b = f.Valid ? ReadRateText(line.KrevText, line.FitKrev, r, count, true) : f;
+        if (!f.Valid || !b.Valid) return false;
         model.Kfwd[r] = f.Value;
         model.KfwdLink[r] = f.Link;
         model.FitKfwd[r] = f.Fit;
-        if (f.Fit) ++model.NumFitParams;
-
-        const RateValue b = ReadRateText(line.KrevText, line.FitKrev, r, count, true);
-        if (!b.Valid) return false;
         model.Krev[r] = b.Value;
         model.KrevLink[r] = b.Link;
         model.FitKrev[r] = b.Fit;
-        if (b.Fit) ++model.NumFitParams;
+        model.NumFitParams += int(f.Fit) + int(b.Fit);
     }
     // Lines the panel no longer has keep their values, but never a fit flag:
     // the parameter enumeration walks all ten lines and must agree with the count.

@@ -23,7 +23,7 @@ constexpr int MaxCurves = 100000;
 // Solves a x = b with a decomposition from ludcmp; b becomes x. 1-based.
 void LUBackSubstitute(double** a, int n, int* indx, double* b);
 
-class TSensTabCore {
+class TSensTabCore : public TReactionScheme {
 public:
     TSensTabCore();
     virtual ~TSensTabCore();
@@ -151,6 +151,29 @@ public:
     // ---- data files ------------------------------------------------------------------
 
     // ---- smoothing and noise -----------------------------------------------------------
+    // Savitzky-Golay coefficients of a window of nl points left and nr right, polynomial
+    // order m, derivative order ld (0 smooths), into coef[1..np] in wrap-around order:
+    // coef[1] is offset 0, coef[1 + j] offset -j, coef[np + 1 - j] offset +j.
+    // Null, or a message text when the request cannot be met.
+    const char* savgol(double* coef, int np, int nl, int nr, int ld, int m);
+    // The slot (less one) of a symmetric window's coefficient vector for an offset.
+    static int SavGolIndex(int offset) { return offset < 0 ? -offset : offset; }
+    // Sim of every curve that is not excluded becomes the smoothed Data; an even window
+    // acts as the next odd one, and the end points stand in for points beyond the ends.
+    void Smooth(int window, int order);
+    // Gaussian noise of standard deviation sd onto Sim, only where a simulation exists.
+    void AddNoise(double sd);
+    // Noise onto Data for one Monte Carlo cycle; RestoreData puts the measured values back.
+    void RandomizeData(double sd);
+    void RestoreData();
+    // Sim holds new values (smoothed or noisy): the plots show the simulation again.
+    virtual void SimulationChanged() {}
+    // Above this the normal equations lose the polynomial: order 16 on 17 points,
+    // which must give the points themselves back, is already off by 4e-4.
+    static constexpr int MaxSmoothOrder = 12;
+    // Points per curve that RandomizeData perturbed (0: none); empty while Data holds
+    // the measured values, so RestoreData never copies a backup it did not take.
+    OwnedArray<int> PerturbedPoints;
 
     // ---- hooks for the widget half --------------------------------------------
     // The page caption, file name and plots go back to their empty state.
@@ -186,17 +209,7 @@ public:
     bool StockGlobal[MaxInj] = {};
     bool FitStockGlobal[MaxInj] = {};
 
-    // The page's copy of the model.
-    int ReactA[MaxReactions] = {};
-    int ReactB[MaxReactions] = {};
-    int Product[MaxReactions] = {};
-    double Kfwd[MaxReactions] = {};
-    double Krev[MaxReactions] = {};
-    bool FitKfwd[MaxReactions] = {};
-    bool FitKrev[MaxReactions] = {};
-    int KfwdLink[MaxReactions] = {};
-    int KrevLink[MaxReactions] = {};
-    bool MassTransport[MaxReactions] = {};
+    // The page's copy of the model; the reactions come from TReactionScheme.
     double InitConc[MaxSpecies] = {};
     bool FitConc[MaxSpecies] = {};
     bool Response[MaxSpecies] = {};

@@ -6,6 +6,7 @@
 
 #include "pages/senstab_core.h"
 #include "pages/senstab_integrator.h"
+#include "tests/support/sim_models.h"
 
 using namespace kivra;
 
@@ -17,15 +18,6 @@ constexpr double Ka = 1e5, Kd = 1e-3, Rmax = 100, Ton = 100, Toff = 400;
 
 enum class Scheme { OneToOne, MassTransport, TwoStep };
 
-void AddReaction(TModelData& m, int a, int b, int p, double kf, double kr) {
-    const int r = m.NumReactions++;
-    m.ReactA[r] = a;
-    m.ReactB[r] = b;
-    m.Product[r] = p;
-    m.Kfwd[r] = kf;
-    m.Krev[r] = kr;
-}
-
 // The data of the 1:1 page are its closed form, so its sum of squares is the
 // simulation's own error.
 double ClosedForm(double t, double c) {
@@ -36,37 +28,25 @@ double ClosedForm(double t, double c) {
 }
 
 void SetUp(TSensTabCore& page, Scheme scheme) {
-    page.NewSens(Curves, Points);
-    page.NumCurves = Curves;
-    page.NumPoints = Points;
+    test::MakeSet(page, Curves, Points, 1.0);
     page.Loaded = true;
     for (int i = 0; i < Curves; ++i) {
         const double c = 1e-8 * std::ldexp(1.0, i);
-        page.PointCount[i] = Points;
-        page.InjStart[0][i] = Ton;
-        page.InjStop[0][i] = Toff;
-        page.InjConc[0][i] = c;
+        test::Inject(page, 0, i, Ton, Toff, c);
         page.Flow[i] = scheme == Scheme::MassTransport ? 1 + i : 1;
-        for (int k = 0; k < Points; ++k) {
-            page.Time[i][k] = k;
-            page.Data[i][k] = ClosedForm(k, c);
-        }
+        for (int k = 0; k < Points; ++k) page.Data[i][k] = ClosedForm(k, c);
     }
-    TModelData m;
-    for (int r = 0; r < MaxReactions; ++r) m.ReactA[r] = m.ReactB[r] = m.Product[r] = -1;
-    for (int s = 0; s < MaxSpecies; ++s) m.AnalyteInj[0][s] = -1;
-    m.AnalyteInj[0][0] = 0;  // A, fed by slot 1
-    m.InitConc[0][1] = Rmax; // B, the surface sites
-    m.Response[0][2] = true; // C
-    m.RFactor[2] = 1;
-    AddReaction(m, 0, 1, 2, Ka, Kd);
+    TModelData m = test::EmptyModel();
+    m.AnalyteInj[0][0] = 0;   // A, fed by slot 1
+    m.InitConc[0][1] = Rmax;  // B, the surface sites
+    test::Respond(m, 2, 1);   // C
+    test::AddReaction(m, 0, 1, 2, Ka, Kd);
     m.NumSpecies = 3;
-    if (scheme == Scheme::MassTransport) m.MassTransport[0] = true;
+    m.MassTransport[0] = scheme == Scheme::MassTransport;
     if (scheme == Scheme::TwoStep) {
-        AddReaction(m, 2, -1, 3, 1e-2, 1e-3);  // C = D
+        test::AddReaction(m, 2, -1, 3, 1e-2, 1e-3);  // C = D
+        test::Respond(m, 3, 1);
         m.NumSpecies = 4;
-        m.Response[0][3] = true;
-        m.RFactor[3] = 1;
     }
     page.SetModel(m);
 }

@@ -4,6 +4,7 @@
 #include "pages/senstab_core.h"
 #include "pages/senstab_integrator.h"
 #include "pages/vectors.h"
+#include "tests/support/scripted_messages.h"
 #include "tests/support/sim_models.h"
 
 using namespace kivra;
@@ -138,4 +139,20 @@ TEST(Integrator, NumbersThatAreNotNumbersFailInsteadOfSucceeding) {
     const char* err = p.odeint(y, 2, 0, 10, 1e-8, 1, 0);
     ASSERT_NE(err, nullptr);
     EXPECT_EQ(y[1], 1);  // left as it was
+}
+
+TEST(Integrator, WorkArraysFollowTheirOwnSizeAndFailWithTheRunMessage) {
+    test::ScriptedMessages msgs;
+    test::SchemePage p(2);
+    EXPECT_FALSE(p.Allocate(0));
+    EXPECT_EQ(msgs.Last().Text, "Memory Allocation Error");
+    EXPECT_EQ(msgs.Last().Caption, "Run Simulation Error");
+    EXPECT_FALSE(p.LURowScale);
+    ASSERT_TRUE(p.Allocate(2));
+    EXPECT_TRUE(p.LURowScale);  // ludcmp uses the run's scales instead of its own
+    EXPECT_EQ(p.WorkSpecies, 2);
+    p.Deallocate();
+    EXPECT_FALSE(p.LURowScale);
+    EXPECT_FALSE(p.SpeciesState);
+    EXPECT_EQ(p.WorkSpecies, 0);
 }
