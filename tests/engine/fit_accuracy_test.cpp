@@ -1,5 +1,7 @@
 // Fits of synthetic 1:1 binding data against the values that made them.
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -96,5 +98,28 @@ TEST(FitAccuracy, StandardErrorsMatchTheSpreadOfRefits) {
         EXPECT_NEAR(error / spread, 1.0, 0.3) << "parameter " << k << ": error " << error
                                               << ", spread " << spread;
     }
+    EXPECT_EQ(msgs.Count(), 0u);
+}
+
+TEST(FitAccuracy, ReachesTheCertifiedMinimumOfTheBenchData) {
+    const char* shared = std::getenv("KIVRA_SHARED");
+    if (!shared) GTEST_SKIP() << "KIVRA_SHARED not set";
+    test::ScriptedMessages msgs;
+    test::OneToOneExperiment x(1000, 1.0, -1);
+    x.Setup.FitRFactor = false;
+    x.Setup.FitRmax = true;
+    ASSERT_TRUE(test::ReadFitBenchData(std::string(shared) + "/bench-data/fit6x1000.txt", x.Page));
+    x.SetValues(3e5, 3e-3, 1, 300);
+    const FitOutcome f = Fit(x.Model, x.Page);
+    ASSERT_EQ(f.End, FitEnd::Converged);
+    // B (the species comes first), kfwd, krev, and the sum of squares, to the
+    // digits the certificate gives.
+    EXPECT_NEAR(f.Value[1], 100.006, 0.0005);
+    EXPECT_NEAR(f.Error[1], 0.049, 0.0005);
+    EXPECT_NEAR(f.Value[2], 100031, 0.5);
+    EXPECT_NEAR(f.Error[2], 83, 0.5);
+    EXPECT_NEAR(f.Value[3], 1.00084e-3, 5e-9);
+    EXPECT_NEAR(f.Error[3], 9.6e-7, 5e-9);
+    EXPECT_NEAR(f.Chisq, 1530.826, 0.0005);
     EXPECT_EQ(msgs.Count(), 0u);
 }
