@@ -115,6 +115,7 @@ FitRun::~FitRun() {
 
 bool FitRun::Prepare() {
     N = CountFitParams(model_);
+    model_.NumFitParams = N;  // the count the results and labels will use is the vector's
     if (N < 1) return false;
     pagesAllocated_ = true;
     for (TSensTabCore* page : pages_)

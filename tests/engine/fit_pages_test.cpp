@@ -320,3 +320,64 @@ TEST(CalcFit, PerCurveAndOtherPageParametersTouchOnlyTheirOwn) {
     for (TSensTabCore* p : t.pages) p->DeallocateFit();
     EXPECT_EQ(msgs.Count(), 0u);
 }
+
+namespace {
+
+// Asks the fit to stop once it has shown a given number of steps.
+class StopAfter : public FitProgress {
+public:
+    explicit StopAfter(int steps) : steps_(steps) {}
+    void StepShown(double) override { ++shown_; }
+    bool StopRequested() override { return shown_ >= steps_; }
+
+private:
+    int steps_, shown_ = 0;
+};
+
+} // namespace
+
+TEST(FitRun, EndsWithThePagesSimulatedAtTheKeptValues) {
+    test::ScriptedMessages msgs;
+    test::OneToOneExperiment x(41, 15, -11);
+    x.Noise(0.5);
+    // Far enough from the data that early trials overshoot and are refused.
+    x.SetValues(1e7, 1e-1, 5, 100);
+    std::vector<TSensTabCore*> pages{&x.Page};
+    StopAfter progress(2);
+    FitRun run(pages, x.Model, progress);
+    ASSERT_TRUE(run.Prepare());
+    const FitLoopResult r = run.Run();
+    EXPECT_EQ(r.End, FitEnd::Stopped);
+    // The start, two trials (the second refused) and one more simulation at
+    // the kept values.
+    ASSERT_EQ(r.Steps, 2);
+    EXPECT_EQ(run.Host.Evaluations(), 4);
+    EXPECT_EQ(x.Page.Chisq, run.Chisq);
+    EXPECT_EQ(x.Model.TotalChisq, run.Chisq);
+    const std::vector<double> fitSim(x.Page.Sim[4], x.Page.Sim[4] + 41);
+    run.Finish(true);
+    x.Page.SetModel(x.Model);
+    EXPECT_NEAR(x.Page.RunModel(), run.Chisq, 1e-6 * run.Chisq);
+    for (int k = 0; k < 41; ++k) EXPECT_NEAR(x.Page.Sim[4][k], fitSim[k], 1e-5);
+}
+
+TEST(FitRun, NamesAParameterWithoutEffect) {
+    test::ScriptedMessages msgs;
+    test::OneToOneExperiment x(41, 15, -3);
+    x.Setup.FitRFactor = false;
+    x.SetValues(1e5, 1e-3, 1, 100);
+    // The R factor of A counts for nothing: A is not in the response.
+    x.Model.FitRFactor[0] = true;
+    std::vector<TSensTabCore*> pages{&x.Page};
+    FitProgress progress;
+    FitRun run(pages, x.Model, progress);
+    ASSERT_TRUE(run.Prepare());
+    ASSERT_EQ(run.N, 3);
+    EXPECT_EQ(run.Run().End, FitEnd::Failed);
+    ASSERT_EQ(msgs.Count(), 1u);
+    EXPECT_EQ(msgs.Last().Text, "Parameter has no effect on fit");
+    EXPECT_EQ(msgs.Last().Caption, "Fit Error");
+    run.Finish(true);
+    EXPECT_EQ(x.Page.FitParams, 0);
+    EXPECT_FALSE(x.Page.FitState);
+}
