@@ -3,12 +3,12 @@
 // vector, writing it back, the pages' fit maps and the labels all walk it
 // through ForEachFitParam, so their counts and lists cannot disagree.
 #include <span>
-#include <string>
 
 #include "pages/model_data.h"
 
 namespace kivra {
 
+class FitProgress;
 class TSensTabCore;
 
 enum class FitParamKind {
@@ -136,7 +136,6 @@ void PutFitParams(const double* a, TModelData& model, int n, std::span<TSensTabC
 
 // The "no effect" report: the parameter named in the text, with its labels
 // when there are any. Caption "Fit Error".
-class FitProgress;
 void ReportNoEffect(const char* text, int n, FitProgress& progress);
 
 // An error text of a fit step: "no effect" texts through ReportNoEffect, any
