@@ -297,18 +297,6 @@ TEST(FitLoop, PerfectFitConverges) {
     EXPECT_DOUBLE_EQ(w.covar[1][1], 1.0 / 5);
 }
 
-TEST(FitLoop, ConvergenceTest) {
-    EXPECT_TRUE(FitConverged(0, 1e-4, 1));
-    EXPECT_TRUE(FitConverged(1e-4, 1e-5, 1));
-    EXPECT_FALSE(FitConverged(2e-4, 1e-5, 1));
-    EXPECT_FALSE(FitConverged(-1e-12, 1e-5, 1));   // a worse step always continues
-    EXPECT_FALSE(FitConverged(0, 1e-3, 1));
-    EXPECT_FALSE(FitConverged(std::nan(""), 1e-5, 1));
-    EXPECT_TRUE(FitConverged(0, 1e3, 0));
-    EXPECT_EQ(RelativeDecrease(0, 0), 0);
-    EXPECT_DOUBLE_EQ(RelativeDecrease(4, 3), 0.25);
-}
-
 TEST(FitLoop, StopsLimitsAndErrors) {
     std::vector<double> x = {0, 1, 2, 3}, y = {3, 1.5, 0.8, 0.35};
     // A stop before the first step changes nothing.
