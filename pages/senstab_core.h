@@ -118,6 +118,34 @@ public:
 
 
     // ---- fit parameters on the page --------------------------------------------------
+    // Maps the fit's parameter vector (ma entries, in the order of
+    // ForEachFitParam) onto this page's values and makes the solver and fit
+    // arrays. False when the solver arrays cannot be made.
+    bool AllocateFit(TModelData& model, int ma);
+    // Simulates the included curves with the values a, once as they are and
+    // once per parameter of this page nudged by its step, all in lockstep, and
+    // adds the page's squared residuals, gradient and lower curvature triangle.
+    // Null, or an error text.
+    const char* CalcFit(double* a, int ma, double** alpha, double* beta, double* chisq);
+    // Writes accepted values into the page (a shared time to every included curve).
+    void UpdateFit(const double* a, int ma);
+    void DeallocateFit();
+    // The fitted values are shown: the injection labels of slots whose times were
+    // fitted; the widget adds the species panel.
+    virtual void SetFitResults(TModelData& model);
+    // Writes a[j] into the page value of parameter j (and a shared time into
+    // every included curve of its slot).
+    void SetFitValue(int j, double value);
+
+    OwnedArray<int> FitKind;       // [0..ma]; entry 0 is the base run
+    OwnedArray<double*> FitValue;  // [0..ma]; the page value of each parameter
+    Vector1 FitDelta;              // [1..ma] finite-difference steps
+    OwnedArray<int> FitInj;        // [0..ma] slot of kinds 4, 7, 8; -1 otherwise
+    Matrix1 FitState;              // [0..ma][1..NumSpecies] state of each run
+    Vector1 FitDeriv;              // [1..ma] derivative of the current point's response
+    int FitParams = 0;             // ma of the arrays above, 0 = none
+    // Where the progress dots of CalcFit go; set by whoever drives the fit.
+    class FitProgress* FitStatus = nullptr;
 
     // ---- data files ------------------------------------------------------------------
     // The text of a data file with a read position (pages/datafile_text.h).
