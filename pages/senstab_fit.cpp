@@ -288,7 +288,7 @@ const char* TSensTabCore::CalcFit(double* a, int ma, double** alpha, double* bet
     }
 
     Modelled = true;
-    SimulationShown();
+    SimulationChanged();
     *chisq += Chisq;
     return nullptr;
 }
