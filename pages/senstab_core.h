@@ -116,6 +116,13 @@ public:
     virtual void GetPanelSpecies(TModelData&) {}
     // A finished simulation reaches the plots through SimulationChanged.
 
+    // Shared by the page simulation and the fit's simulations of curve i:
+    // which slots feed a species (their times are events), the first such event
+    // after t before end, and the response of state y (1-based) at time t with
+    // the refractive-index steps of the slots marked in stepSlots.
+    void FeedingSlots(bool feeds[MaxInj]) const;
+    double NextInjEvent(const bool feeds[MaxInj], int i, double t, double end) const;
+    double ResponseAt(const double* y, const bool stepSlots[MaxInj], int i, double t) const;
 
     // ---- fit parameters on the page --------------------------------------------------
     // Maps the fit's parameter vector (ma entries, in the order of

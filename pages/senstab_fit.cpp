@@ -163,9 +163,8 @@ const char* TSensTabCore::CalcFit(double* a, int ma, double** alpha, double* bet
     if (!fault.empty()) return fault.c_str();
 
     const int n = NumSpecies;
-    bool feeds[MaxInj] = {};
-    for (int s = 0; s < n; ++s)
-        if (AnalyteInj[s] >= 0 && AnalyteInj[s] < MaxInj) feeds[AnalyteInj[s]] = true;
+    bool feeds[MaxInj];
+    FeedingSlots(feeds);
     const std::string caption = "Simulation Error: Set " + std::to_string(Tag + 1);
     Chisq = 0;
 
@@ -175,14 +174,6 @@ const char* TSensTabCore::CalcFit(double* a, int ma, double** alpha, double* bet
         FlowFactor = std::pow(Flow[cur], 1.0 / 3.0);
         const double* time = Time[cur];
 
-        auto response = [&](const double* y, double t) {
-            double r = 0.0;
-            for (int s = 0; s < n; ++s)
-                if (Response[s]) r += y[s + 1] * RFactor[s];
-            for (int j = 0; j < MaxInj; ++j)
-                if (feeds[j] && InjStart[j][cur] <= t && t <= InjStop[j][cur]) r += RefIndex[j][cur];
-            return r;
-        };
         // The analyte species take their injected concentration from the start
         // of the injection and leave at its stop.
         auto applyInjections = [&](double* y, double t0) {
@@ -193,18 +184,10 @@ const char* TSensTabCore::CalcFit(double* a, int ma, double** alpha, double* bet
                 if (InjStop[j][cur] <= t0) y[s + 1] = 0.0;
             }
         };
-        auto nextEvent = [&](double t0, double t1) {
-            for (int j = 0; j < MaxInj; ++j) {
-                if (!feeds[j]) continue;
-                for (const double e : {InjStart[j][cur], InjStop[j][cur]})
-                    if (e > t0 && e < t1) t1 = e;
-            }
-            return t1;
-        };
         // Integrates row y from t0 up to t, event by event.
         auto advance = [&](double* y, double t0, double t) -> const char* {
             do {
-                const double t1 = nextEvent(t0, t);
+                const double t1 = NextInjEvent(feeds, cur, t0, t);
                 applyInjections(y, t0);
                 if (const char* err = odeint(y, n, t0, t1, FitEps, std::min(t1 - t0, FitFirstStep), 0.0)) {
                     ShowMessage(err, caption);
@@ -230,7 +213,7 @@ const char* TSensTabCore::CalcFit(double* a, int ma, double** alpha, double* bet
         // The response of run p at point k, as the derivative for a nudged run.
         double dy = 0;
         auto takePoint = [&](int p, int k) {
-            const double r = response(FitState[p], time[k]);
+            const double r = ResponseAt(FitState[p], feeds, cur, time[k]);
             if (p == 0) {
                 Sim[cur][k] = r;
                 dy = Data[cur][k] - r;

@@ -128,6 +128,30 @@ std::string TSensTabCore::CheckSimInput(bool& modelFault) const {
     return {};
 }
 
+void TSensTabCore::FeedingSlots(bool feeds[MaxInj]) const {
+    for (int j = 0; j < MaxInj; ++j) feeds[j] = false;
+    for (int s = 0; s < NumSpecies; ++s)
+        if (AnalyteInj[s] >= 0 && AnalyteInj[s] < MaxInj) feeds[AnalyteInj[s]] = true;
+}
+
+double TSensTabCore::NextInjEvent(const bool feeds[MaxInj], int i, double t, double end) const {
+    for (int j = 0; j < MaxInj; ++j) {
+        if (!feeds[j]) continue;
+        for (const double e : {InjStart[j][i], InjStop[j][i]})
+            if (e > t && e < end) end = e;
+    }
+    return end;
+}
+
+double TSensTabCore::ResponseAt(const double* y, const bool stepSlots[MaxInj], int i, double t) const {
+    double r = 0.0;
+    for (int s = 0; s < NumSpecies; ++s)
+        if (Response[s]) r += y[s + 1] * RFactor[s];
+    for (int j = 0; j < MaxInj; ++j)
+        if (stepSlots[j] && InjStart[j][i] <= t && t <= InjStop[j][i]) r += RefIndex[j][i];
+    return r;
+}
+
 double TSensTabCore::RunModel() {
     Modelled = false;
     Chisq = 0;
@@ -164,32 +188,15 @@ double TSensTabCore::RunModel() {
     const int n = NumSpecies;
     double* y = SpeciesState.get();
     // Slots that feed some species; only their times are events.
-    bool feeds[MaxInj] = {};
-    for (int s = 0; s < n; ++s)
-        if (AnalyteInj[s] >= 0) feeds[AnalyteInj[s]] = true;
+    bool feeds[MaxInj];
+    FeedingSlots(feeds);
 
     for (int i = 0; i < NumCurves; ++i) {
         if (Excluded[i]) continue;
         if (!CalcSpecConc(i)) return -10.0;
         FlowFactor = std::pow(Flow[i], 1.0 / 3.0);
 
-        auto response = [&](double t) {
-            double r = 0.0;
-            for (int s = 0; s < n; ++s)
-                if (Response[s]) r += y[s + 1] * RFactor[s];
-            for (int j = 0; j < MaxInj; ++j)
-                if (used[j] && InjStart[j][i] <= t && t <= InjStop[j][i]) r += RefIndex[j][i];
-            return r;
-        };
-        // The segment from t ends at `end`, or earlier at an event strictly inside.
-        auto segmentEnd = [&](double t, double end) {
-            for (int j = 0; j < MaxInj; ++j) {
-                if (!feeds[j]) continue;
-                for (const double e : {InjStart[j][i], InjStop[j][i]})
-                    if (e > t && e < end) end = e;
-            }
-            return end;
-        };
+        auto segmentEnd = [&](double t, double end) { return NextInjEvent(feeds, i, t, end); };
         // Events act at a segment start: the injected species take their
         // concentration at a start, then leave at a stop.
         // Before the first data point only an exact hit counts.
@@ -210,7 +217,7 @@ double TSensTabCore::RunModel() {
             return true;
         };
         auto store = [&](int k) -> bool {
-            const double r = response(Time[i][k]);
+            const double r = ResponseAt(y, used, i, Time[i][k]);
             Sim[i][k] = r;
             if (Loaded) Chisq += (r - Data[i][k]) * (r - Data[i][k]);
             if (!std::isfinite(r)) {
