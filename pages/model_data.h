@@ -19,8 +19,8 @@ constexpr int MaxInj = 6;
 // species and curve. Owned by a data page.
 using SpecConcTable = std::array<std::array<OwnedArray<double>, MaxSpecies>, MaxInj>;
 
-struct TModelData {
-    // Reactions
+// The reaction scheme: held by the model record and copied into each data page.
+struct TReactionScheme {
     int ReactA[MaxReactions] = {};
     int ReactB[MaxReactions] = {};
     int Product[MaxReactions] = {};
@@ -31,7 +31,9 @@ struct TModelData {
     int KfwdLink[MaxReactions] = {};  // 0 own value, +n kfwd of reaction n, -n krev of reaction n
     int KrevLink[MaxReactions] = {};
     bool MassTransport[MaxReactions] = {};
+};
 
+struct TModelData : TReactionScheme {
     // Species; per-set tables hold non-local species in row 0, local ones in row k.
     std::string SpecName[MaxSpecies];
     bool SpecLocal[MaxSpecies] = {};

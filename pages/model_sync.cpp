@@ -58,6 +58,18 @@ double ConvertNumber(const std::string& s, std::size_t pos, std::size_t len) {
 
 std::string RateName(bool reverse) { return reverse ? "krev" : "kfwd"; }
 
+double LineNumber(const std::string& text, const std::optional<double>& exact) {
+    return exact ? *exact : LeadingNumber(text);
+}
+
+// A rate the program wrote keeps its exact value while its text still reads as
+// an own, non-negative value.
+void UseExactRate(RateValue& rate, const std::string& text, const std::optional<double>& exact) {
+    double typed = 0;
+    if (rate.Valid && rate.Link == 0 && exact && *exact >= 0 && StrictNumber(text, typed) && typed >= 0)
+        rate.Value = *exact;
+}
+
 } // namespace
 
 double LeadingNumber(const std::string& text) {
@@ -138,19 +150,18 @@ bool ApplyReactionLines(TModelData& model, const std::vector<ReactionLine>& line
         model.MassTransport[r] = line.MassTransport;
         if (line.Product >= 0 && (line.ReactA >= 0 || line.ReactB >= 0)) model.NumReactions = r + 1;
 
-        const RateValue f = ReadRateText(line.KfwdText, line.FitKfwd, r, count, false);
-        if (!f.Valid) return false;
+        RateValue f = ReadRateText(line.KfwdText, line.FitKfwd, r, count, false);
+        RateValue b = f.Valid ? ReadRateText(line.KrevText, line.FitKrev, r, count, true) : f;
+        if (!f.Valid || !b.Valid) return false;
+        UseExactRate(f, line.KfwdText, line.KfwdValue);
+        UseExactRate(b, line.KrevText, line.KrevValue);
         model.Kfwd[r] = f.Value;
         model.KfwdLink[r] = f.Link;
         model.FitKfwd[r] = f.Fit;
-        if (f.Fit) ++model.NumFitParams;
-
-        const RateValue b = ReadRateText(line.KrevText, line.FitKrev, r, count, true);
-        if (!b.Valid) return false;
         model.Krev[r] = b.Value;
         model.KrevLink[r] = b.Link;
         model.FitKrev[r] = b.Fit;
-        if (b.Fit) ++model.NumFitParams;
+        model.NumFitParams += int(f.Fit) + int(b.Fit);
     }
     // Lines the panel no longer has keep their values, but never a fit flag:
     // the parameter enumeration walks all ten lines and must agree with the count.
@@ -174,7 +185,7 @@ void ApplyModelSpeciesLines(TModelData& model, const std::vector<SpeciesLine>& l
         if (!line.Local) {
             if (line.Inj < 0) {
                 model.AnalyteInj[0][s] = -1;
-                model.InitConc[0][s] = LeadingNumber(line.InitConcText);
+                model.InitConc[0][s] = LineNumber(line.InitConcText, line.InitConcValue);
                 model.InitConcText[s] = line.InitConcText;
                 model.FitConc[0][s] = line.FitConc;
                 if (line.FitConc) ++model.NumFitParams;
@@ -185,7 +196,7 @@ void ApplyModelSpeciesLines(TModelData& model, const std::vector<SpeciesLine>& l
             }
         }
         model.RFactorText[s] = line.RFactorText;
-        model.RFactor[s] = LeadingNumber(line.RFactorText);
+        model.RFactor[s] = LineNumber(line.RFactorText, line.RFactorValue);
         model.FitRFactor[s] = line.FitRFactor;
         if (line.FitRFactor) ++model.NumFitParams;
     }
@@ -203,7 +214,7 @@ void ApplySetSpeciesLines(TModelData& model, int set, const std::vector<SpeciesL
         const SpeciesLine& line = lines[s];
         if (line.Inj < 0) {
             model.AnalyteInj[set][s] = -1;
-            model.InitConc[set][s] = LeadingNumber(line.InitConcText);
+            model.InitConc[set][s] = LineNumber(line.InitConcText, line.InitConcValue);
             model.FitConc[set][s] = line.FitConc;
             if (line.FitConc) ++model.NumFitParams;
             model.Response[set][s] = line.Response;

@@ -2,6 +2,7 @@
 // The rules by which the model editors' lines become the model record. The
 // reaction and species panels hold their lines as text and flags; these
 // functions turn them into record fields, counts and messages, without Qt.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@ struct ReactionLine {
     std::string KfwdText, KrevText;
     bool FitKfwd = false, FitKrev = false;
     bool MassTransport = false;
+    // The exact value behind a rate text the program wrote (a loaded model, a
+    // fit result); used while the text still reads as an own value, so that a
+    // shown text with few digits does not round the model.
+    std::optional<double> KfwdValue, KrevValue;
 };
 
 // One line of a species panel as typed.
@@ -27,6 +32,9 @@ struct SpeciesLine {
     bool Response = false;
     std::string RFactorText;
     bool FitRFactor = false;
+    // Exact values behind texts the program wrote; they take the place of the
+    // texts' leading numbers, which have only the digits shown.
+    std::optional<double> InitConcValue, RFactorValue;
 };
 
 // The longest leading part of text that reads as a decimal number; 0 when the

@@ -28,6 +28,7 @@ bool TSensTabCore::NewSens(int curves, int points) {
     }
     const auto nc = static_cast<std::size_t>(curves);
     const auto np = static_cast<std::size_t>(points);
+    PerturbedPoints.Clear();  // a new set has no Monte Carlo backup to restore
     bool ok = Data.Reset(nc, np, 0.0) && Sim.Reset(nc, np, 0.0) && Time.Reset(nc, np, 0.0) &&
               DataBackup.Reset(nc, np, 0.0) && PointFlags.Reset(nc, np, 0);
     for (int j = 0; ok && j < MaxInj; ++j) {
@@ -80,6 +81,7 @@ void TSensTabCore::ClearSens() {
         DataArraysChanged();
     }
     // Counts never outlive the arrays they describe.
+    PerturbedPoints.Clear();
     NumCurves = 0;
     NumPoints = 0;
 }

@@ -23,7 +23,7 @@ constexpr int MaxCurves = 100000;
 // Solves a x = b with a decomposition from ludcmp; b becomes x. 1-based.
 void LUBackSubstitute(double** a, int n, int* indx, double* b);
 
-class TSensTabCore {
+class TSensTabCore : public TReactionScheme {
 public:
     TSensTabCore();
     virtual ~TSensTabCore();
@@ -58,12 +58,147 @@ public:
     Vector1 LURowScale;
 
     // ---- model application, rate equations, integrator, simulation ----------------
+    // Copies the model into the page (the row of this set for local species) and
+    // publishes the page's arrays, counts and sum of squares into the record.
+    void SetModel(TModelData& model);
+    // Simulates every included curve into Sim. Returns the sum of squares against
+    // Data (0 when nothing is loaded), -1 for missing data, bad input or an
+    // integrator failure, -10 when the model cannot be simulated.
+    double RunModel();
+    // The first fault of the page's model or data that would make a simulation
+    // meaningless or overrun its arrays; empty when there is none. modelFault is
+    // set for a scheme naming species or slots that do not exist, and cleared
+    // for a negative or non-finite rate, concentration, flow or time.
+    std::string CheckSimInput(bool& modelFault) const;
+
+    // Forward and reverse constant of reaction r with its links resolved one level
+    // (no flow factor).
+    void ResolveRates(int r, double& kf, double& kr) const;
+    // Rates of change of every species for state y (1-based); the scheme is autonomous.
+    void derivs(const double* y, double* dydt);
+    // Analytic Jacobian of derivs; dfdx is always 0.
+    void jacobn(double t, const double* y, double* dfdx, double** dfdy, int n);
+    // Stiff integration of ystart[1..nvar] from t1 to t2. Null, or a fixed error text.
+    const char* odeint(double* ystart, int nvar, double t1, double t2, double eps, double h1,
+                       double hmin);
+    const char* stifbs(double* y, double* dydx, int nv, double* xx, double htry, double eps,
+                       double* yscal, double* hdid, double* hnext);
+    const char* simpr(double* y, double* dydx, double* dfdx, double** dfdy, int n, double xs,
+                      double htot, int nstep, double* yout);
+    const char* pzextr(int iest, double xest, double* yest, double* yz, double* dy, int nv);
+
+    // Work arrays of the integrator and SpeciesState for n species; false after
+    // "Memory Allocation Error". Deallocate frees them (also LURowScale).
+    bool Allocate(int n);
+    void Deallocate();
+    int WorkSpecies = 0;  // species count the work arrays were made for, 0 = none
+    Vector1 SolverYScale, SolverY, SolverDydx;
+    Vector1 ExtrapWork;
+    Matrix1 ExtrapTable;  // [species][column]
+    Vector1 ExtrapX;
+    Matrix1 SimprMatrix;
+    Vector1 SimprDelta, SimprYTemp;
+    IntVector1 SimprPivot;
+    Vector1 JacDfdx;
+    Matrix1 JacDfdy;
+    Vector1 StepErr, StepYErr, StepYSave, StepYSeq;
+    Vector1 SpeciesState;  // concentrations of the curve being simulated, species s at s + 1
+
+    // Splitting each injection's total among the species it feeds.
+    bool FindPolySeed();
+    double EvaluatePoly(int inj, int curve, double x, bool& err);
+    bool CalcSpecConc(int curve);
+    // Total concentration injected by slot j into curve i.
+    double SlotTotal(int j, int i) const;
+
+    // The page's species panel stores this set's local species into the record
+    // (and shows the rest); the core page has no panel.
+    virtual void GetPanelSpecies(TModelData&) {}
+    // A finished simulation reaches the plots through SimulationChanged.
+
+    // Shared by the page simulation and the fit's simulations of curve i:
+    // which slots feed a species (their times are events), the first such event
+    // after t before end, and the response of state y (1-based) at time t with
+    // the refractive-index steps of the slots marked in stepSlots.
+    void FeedingSlots(bool feeds[MaxInj]) const;
+    double NextInjEvent(const bool feeds[MaxInj], int i, double t, double end) const;
+    double ResponseAt(const double* y, const bool stepSlots[MaxInj], int i, double t) const;
 
     // ---- fit parameters on the page --------------------------------------------------
+    // Maps the fit's parameter vector (ma entries, in the order of
+    // ForEachFitParam) onto this page's values and makes the solver and fit
+    // arrays. False when the solver arrays cannot be made.
+    bool AllocateFit(TModelData& model, int ma);
+    // Simulates the included curves with the values a, once as they are and
+    // once per parameter of this page nudged by its step, all in lockstep, and
+    // adds the page's squared residuals, gradient and lower curvature triangle.
+    // Null, or an error text.
+    const char* CalcFit(double* a, int ma, double** alpha, double* beta, double* chisq);
+    // Writes accepted values into the page (a shared time to every included curve).
+    void UpdateFit(const double* a, int ma);
+    void DeallocateFit();
+    // The fitted values are shown: the injection labels of slots whose times were
+    // fitted; the widget adds the species panel.
+    virtual void SetFitResults(TModelData& model);
+    // Writes a[j] into the page value of parameter j (and a shared time into
+    // every included curve of its slot).
+    void SetFitValue(int j, double value);
+
+    OwnedArray<int> FitKind;       // [0..ma]; entry 0 is the base run
+    OwnedArray<double*> FitValue;  // [0..ma]; the page value of each parameter
+    Vector1 FitDelta;              // [1..ma] finite-difference steps
+    OwnedArray<int> FitInj;        // [0..ma] slot of kinds 4, 7, 8; -1 otherwise
+    Matrix1 FitState;              // [0..ma][1..NumSpecies] state of each run
+    Vector1 FitDeriv;              // [1..ma] derivative of the current point's response
+    int FitParams = 0;             // ma of the arrays above, 0 = none
+    // Where the progress dots of CalcFit go; set by whoever drives the fit.
+    class FitProgress* FitStatus = nullptr;
 
     // ---- data files ------------------------------------------------------------------
+    // The text of a data file with a read position (pages/datafile_text.h).
+    class FileText;
+    // Reads a data file of any form. A file that cannot be read, or a cancelled
+    // choice, leaves the page as it was. True when the data were read.
+    bool LoadSens(const std::string& fileName);
+    // Readers of the forms; each fills this page's arrays from the file's start
+    // (LoadMultiSens asks which part to load).
+    bool LoadV32Sens(FileText& f);
+    bool LoadMultiSens(FileText& f, int mask);
+    bool LoadOldSens(FileText& f);
+    bool LoadV3Sens(FileText& f);
+    bool LoadBiaSens(FileText& f);
+    // One slot row ("Conc", "Start", "Stop", "RInd") from just after its keyword
+    // into slots[slot][curve]; false when a value is missing, extra or not a number.
+    bool GetDataLine(FileText& f, int n, std::array<OwnedArray<double>, MaxInj>& slots);
+    // Writes the included curves with the parts of mask (1 data, 2 simulation,
+    // 4 residuals), replacing the file only once the new one is complete.
+    // False after a message.
+    bool WriteData(const std::string& fileName, int mask);
 
     // ---- smoothing and noise -----------------------------------------------------------
+    // Savitzky-Golay coefficients of a window of nl points left and nr right, polynomial
+    // order m, derivative order ld (0 smooths), into coef[1..np] in wrap-around order:
+    // coef[1] is offset 0, coef[1 + j] offset -j, coef[np + 1 - j] offset +j.
+    // Null, or a message text when the request cannot be met.
+    const char* savgol(double* coef, int np, int nl, int nr, int ld, int m);
+    // The slot (less one) of a symmetric window's coefficient vector for an offset.
+    static int SavGolIndex(int offset) { return offset < 0 ? -offset : offset; }
+    // Sim of every curve that is not excluded becomes the smoothed Data; an even window
+    // acts as the next odd one, and the end points stand in for points beyond the ends.
+    void Smooth(int window, int order);
+    // Gaussian noise of standard deviation sd onto Sim, only where a simulation exists.
+    void AddNoise(double sd);
+    // Noise onto Data for one Monte Carlo cycle; RestoreData puts the measured values back.
+    void RandomizeData(double sd);
+    void RestoreData();
+    // Sim holds new values (smoothed or noisy): the plots show the simulation again.
+    virtual void SimulationChanged() {}
+    // Above this the normal equations lose the polynomial: order 16 on 17 points,
+    // which must give the points themselves back, is already off by 4e-4.
+    static constexpr int MaxSmoothOrder = 12;
+    // Points per curve that RandomizeData perturbed (0: none); empty while Data holds
+    // the measured values, so RestoreData never copies a backup it did not take.
+    OwnedArray<int> PerturbedPoints;
 
     // ---- hooks for the widget half --------------------------------------------
     // The page caption, file name and plots go back to their empty state.
@@ -99,17 +234,7 @@ public:
     bool StockGlobal[MaxInj] = {};
     bool FitStockGlobal[MaxInj] = {};
 
-    // The page's copy of the model.
-    int ReactA[MaxReactions] = {};
-    int ReactB[MaxReactions] = {};
-    int Product[MaxReactions] = {};
-    double Kfwd[MaxReactions] = {};
-    double Krev[MaxReactions] = {};
-    bool FitKfwd[MaxReactions] = {};
-    bool FitKrev[MaxReactions] = {};
-    int KfwdLink[MaxReactions] = {};
-    int KrevLink[MaxReactions] = {};
-    bool MassTransport[MaxReactions] = {};
+    // The page's copy of the model; the reactions come from TReactionScheme.
     double InitConc[MaxSpecies] = {};
     bool FitConc[MaxSpecies] = {};
     bool Response[MaxSpecies] = {};

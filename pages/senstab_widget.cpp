@@ -1,31 +1,228 @@
 #include "pages/senstab_widget.h"
 
 #include <QFont>
+#include <QFrame>
+#include <QIcon>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QToolButton>
+
+#include "controls/plot.h"
+#include "controls/specpanel.h"
+
+// The pictures live in this library's resources, which a static library must
+// register itself.
+static void InitSensTabResources() { Q_INIT_RESOURCE(senstab_widget); }
 
 namespace kivra {
+namespace {
+
+constexpr int SpecPanelHeight = 168;
+constexpr int SplitterHeight = 5;
+constexpr int SplitterMinSize = 70;
+constexpr int LeftPanelWidth = 200;
+
+// The bar between the species panel and the rest of the page. Dragging it asks
+// the page for the new panel height, which the page may change or refuse.
+class TSplitterBar : public QWidget {
+public:
+    TSplitterBar(QWidget* parent, std::function<void(int)> dragged)
+        : QWidget(parent), Dragged(std::move(dragged)) {
+        setCursor(Qt::SplitVCursor);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::LeftButton) return;
+        Anchor = event->globalPosition().toPoint().y() - y();
+        Dragging = true;
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (Dragging) Dragged(event->globalPosition().toPoint().y() - Anchor);
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { Dragging = false; }
+
+private:
+    std::function<void(int)> Dragged;
+    int Anchor = 0;
+    bool Dragging = false;
+};
+
+QString InjResource(int j, bool full) {
+    return QStringLiteral("INJ%1%2").arg(j + 1).arg(full ? QStringLiteral("FULL") : QStringLiteral("EMPTY"));
+}
+
+} // namespace
 
 TSensTab::TSensTab(QWidget* parent) : QWidget(parent) {
-    FileNameText = new QLabel(this);
+    InitSensTabResources();
+
+    SpecPanel = new TSpecPanel(this);
+    SpecPanel->SetIsDataPage(true);
+    SpecPanel->setGeometry(0, 0, width(), SpecPanelHeight);
+
+    Splitter = new TSplitterBar(this, [this](int newSize) {
+        // The panels on both sides keep at least the minimum size.
+        const int most = height() - SplitterHeight - SplitterMinSize;
+        if (newSize > most) newSize = most;
+        if (newSize < SplitterMinSize) newSize = SplitterMinSize;
+        bool accept = true;
+        SplitterResize(newSize, accept);
+        if (accept) SetSplitterPos(newSize);
+    });
+
+    LeftPanel = new QFrame(this);
+    LeftPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    PagePlot = new TPlot(this);
+    OverviewPlot = new TPlot(nullptr);
+    OverviewPlot->setGeometry(10, 10, 10, 10);
+    OverviewPlot->SetTitle(Caption());
+    DataArraysChanged();
+
+    FileNameText = new QLabel(LeftPanel);
     FileNameText->setGeometry(53, 4, 145, 24);
-    QFont font = FileNameText->font();
+    FileNameText->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(16);
     FileNameText->setFont(font);
-    NumCurvesLabel = new QLabel(this);
-    NumCurvesLabel->setGeometry(54, 30, 71, 13);
-    NumPointsLabel = new QLabel(this);
-    NumPointsLabel->setGeometry(54, 46, 71, 13);
+
+    // The labels are wide enough for their longest texts ("Points/Curve: n",
+    // "InjN: start - stop").
+    NumCurvesLabel = new QLabel(LeftPanel);
+    NumCurvesLabel->setGeometry(54, 30, 140, 13);
+    NumPointsLabel = new QLabel(LeftPanel);
+    NumPointsLabel->setGeometry(54, 46, 140, 13);
     for (int j = 0; j < MaxInj; ++j) {
-        InjLabels[j] = new QLabel(this);
+        InjLabels[j] = new QLabel(LeftPanel);
         InjLabels[j]->setGeometry(54, 62 + 16 * j, 140, 13);
         InjLabels[j]->hide();
     }
+
+    auto makeButton = [this](int top, int tag, const QString& picture) {
+        auto* button = new QToolButton(LeftPanel);
+        button->setGeometry(4, top, 31, 28);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setIconSize(QSize(22, 20));
+        SetButtonPicture(button, picture);
+        connect(button, &QToolButton::clicked, this, [this, tag] { InjButtonClick(tag); });
+        return button;
+    };
+    EditDataButton = makeButton(4, -1, QStringLiteral("EDITDATA"));
+    for (int j = 0; j < MaxInj; ++j) InjButtons[j] = makeButton(37 + 29 * j, j, InjResource(j, false));
+
+    PlaceControls();
     LabelsChanged();
+}
+
+TSensTab::~TSensTab() {
+    // The arrays go with the core, after this body: no plot may keep them.
+    DetachPlots();
+    delete OverviewPlot.data();
+}
+
+void TSensTab::ForEachPlot(const std::function<void(TPlot&)>& f) {
+    if (PagePlot) f(*PagePlot);
+    if (OverviewPlot) f(*OverviewPlot);
+}
+
+void TSensTab::DetachPlots() {
+    ForEachPlot([](TPlot& plot) {
+        plot.SetDataPtrs(0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    });
+}
+
+void TSensTab::SetButtonPicture(QToolButton* button, const QString& resource) {
+    button->setIcon(QIcon(QPixmap(QStringLiteral(":/bitmaps/") + resource, "XPM")));
+    button->setProperty("picture", resource);
+}
+
+QString TSensTab::InjPicture(int j) const {
+    if (j < 0 || j >= MaxInj) return {};
+    return InjButtons[j]->property("picture").toString();
+}
+
+void TSensTab::PlaceControls() {
+    const int w = width(), h = height();
+    const int top = SpecPanel->height();
+    SpecPanel->setGeometry(0, 0, w, top);
+    Splitter->setGeometry(0, top, w, SplitterHeight);
+    const int rest = h - top - SplitterHeight > 0 ? h - top - SplitterHeight : 0;
+    LeftPanel->setGeometry(0, top + SplitterHeight, LeftPanelWidth, rest);
+    const int plotWidth = w - LeftPanelWidth > 0 ? w - LeftPanelWidth : 0;
+    PagePlot->setGeometry(LeftPanelWidth, top + SplitterHeight, plotWidth, rest);
+}
+
+void TSensTab::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PlaceControls();
+}
+
+int TSensTab::GetSplitterPos() const { return SpecPanel->height(); }
+
+void TSensTab::SetSplitterPos(int height) {
+    if (height < 0) height = 0;
+    SpecPanel->resize(SpecPanel->width(), height);
+    PlaceControls();
+}
+
+void TSensTab::SplitterResize(int& newSize, bool& accept) {
+    if (OnSplitterResize) OnSplitterResize(this, newSize, accept);
 }
 
 void TSensTab::ClearDisplay() {
     TSensTabCore::ClearDisplay();
     setWindowTitle(QString::fromStdString(Caption()));
+    ForEachPlot([](TPlot& plot) {
+        plot.SetRes(false);
+        plot.SetShowData(false);
+        plot.SetShowSim(false);
+    });
+    DetachPlots();
+    if (OverviewPlot) OverviewPlot->SetTitle(Caption());
+}
+
+void TSensTab::ClearModel() {
+    SpecPanel->ClearControls();
+    Modelled = false;
+    ForEachPlot([](TPlot& plot) {
+        plot.SetRes(false);
+        plot.SetShowSim(false);
+    });
+}
+
+void TSensTab::GetPanelSpecies(TModelData& model) { SpecPanel->GetSpecies(model); }
+
+void TSensTab::SimulationChanged() {
+    ForEachPlot([](TPlot& plot) {
+        plot.SetShowSim(true);
+        plot.Repaint();
+    });
+}
+
+void TSensTab::DataArraysChanged() {
+    if (AllocCurves == 0) {
+        DetachPlots();
+        return;
+    }
+    ForEachPlot([this](TPlot& plot) {
+        plot.SetDataPtrs(AllocCurves, Data.rows(), Sim.rows(), Time.rows(), PointFlags.rows(),
+                         Excluded.data(), PointCount.data(), nullptr, nullptr, nullptr);
+    });
+}
+
+void TSensTab::InjButtonClick(int tag) {
+    int value = tag;
+    // The data editor opens on the curve the plot shows alone.
+    if (tag == -1 && PagePlot->GetCurve() >= 0) value = -PagePlot->GetCurve() - 2;
+    RunInjDlg(value);
+    UpdateInjPics();
+}
+
+void TSensTab::UpdateInjPics() {
+    TSensTabCore::UpdateInjPics();
+    for (int j = 0; j < MaxInj; ++j) SetButtonPicture(InjButtons[j], InjResource(j, InjLabelVisible(j)));
 }
 
 void TSensTab::LabelsChanged() {

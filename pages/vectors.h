@@ -14,54 +14,34 @@ void FreeIntVector(int* v, int lo);
 void FreeMatrix(double** m, int rl, int cl);
 
 // Owners over the allocators above, for code that keeps such arrays for a run.
-class Vector1 {
+template <class T, T* (*Alloc)(int, int), void (*Free)(T*, int)>
+class OwnedVector1 {
 public:
-    Vector1() = default;
-    Vector1(int lo, int hi) { Reset(lo, hi); }
-    ~Vector1() { Release(); }
-    Vector1(const Vector1&) = delete;
-    Vector1& operator=(const Vector1&) = delete;
-    Vector1(Vector1&& o) noexcept : v_(o.v_), lo_(o.lo_) { o.v_ = nullptr; }
-    Vector1& operator=(Vector1&& o) noexcept {
+    OwnedVector1() = default;
+    OwnedVector1(int lo, int hi) { Reset(lo, hi); }
+    ~OwnedVector1() { Release(); }
+    OwnedVector1(const OwnedVector1&) = delete;
+    OwnedVector1& operator=(const OwnedVector1&) = delete;
+    OwnedVector1(OwnedVector1&& o) noexcept : v_(o.v_), lo_(o.lo_) { o.v_ = nullptr; }
+    OwnedVector1& operator=(OwnedVector1&& o) noexcept {
         if (this != &o) { Release(); v_ = o.v_; lo_ = o.lo_; o.v_ = nullptr; }
         return *this;
     }
     // False when the allocation failed; the vector is then empty.
-    bool Reset(int lo, int hi) { Release(); lo_ = lo; v_ = AllocVector(lo, hi); return v_ != nullptr; }
-    void Release() { if (v_) FreeVector(v_, lo_); v_ = nullptr; }
-    double& operator[](int i) { return v_[i]; }
-    double operator[](int i) const { return v_[i]; }
-    double* get() const { return v_; }
+    bool Reset(int lo, int hi) { Release(); lo_ = lo; v_ = Alloc(lo, hi); return v_ != nullptr; }
+    void Release() { if (v_) Free(v_, lo_); v_ = nullptr; }
+    T& operator[](int i) { return v_[i]; }
+    T operator[](int i) const { return v_[i]; }
+    T* get() const { return v_; }
     explicit operator bool() const { return v_ != nullptr; }
 
 private:
-    double* v_ = nullptr;
+    T* v_ = nullptr;
     int lo_ = 1;
 };
 
-class IntVector1 {
-public:
-    IntVector1() = default;
-    IntVector1(int lo, int hi) { Reset(lo, hi); }
-    ~IntVector1() { Release(); }
-    IntVector1(const IntVector1&) = delete;
-    IntVector1& operator=(const IntVector1&) = delete;
-    IntVector1(IntVector1&& o) noexcept : v_(o.v_), lo_(o.lo_) { o.v_ = nullptr; }
-    IntVector1& operator=(IntVector1&& o) noexcept {
-        if (this != &o) { Release(); v_ = o.v_; lo_ = o.lo_; o.v_ = nullptr; }
-        return *this;
-    }
-    bool Reset(int lo, int hi) { Release(); lo_ = lo; v_ = AllocIntVector(lo, hi); return v_ != nullptr; }
-    void Release() { if (v_) FreeIntVector(v_, lo_); v_ = nullptr; }
-    int& operator[](int i) { return v_[i]; }
-    int operator[](int i) const { return v_[i]; }
-    int* get() const { return v_; }
-    explicit operator bool() const { return v_ != nullptr; }
-
-private:
-    int* v_ = nullptr;
-    int lo_ = 1;
-};
+using Vector1 = OwnedVector1<double, AllocVector, FreeVector>;
+using IntVector1 = OwnedVector1<int, AllocIntVector, FreeIntVector>;
 
 class Matrix1 {
 public:

@@ -162,3 +162,34 @@ TEST(ModelSync, NumbersAreReadWithoutTheLocale) {
     EXPECT_TRUE(StrictNumber("1E-3", v));
     EXPECT_EQ(v, 1e-3);
 }
+
+TEST(ModelSync, ExactValuesStandBehindProgramWrittenTexts) {
+    test::ScriptedMessages msgs;
+    TModelData m;
+    ReactionLine own = Line(0, 1, 2, "1.235e-07", "=f1");
+    own.KfwdValue = 1.2345678e-7;
+    own.KrevValue = 5.0;  // a link keeps no value
+    ReactionLine edited = Line(0, 1, 2, "-2", "3");
+    edited.KfwdValue = 7.0;  // a negative text is still refused
+    ASSERT_TRUE(ApplyReactionLines(m, {own, edited}));
+    EXPECT_EQ(m.Kfwd[0], 1.2345678e-7);
+    EXPECT_EQ(m.Krev[0], 0);
+    EXPECT_EQ(m.KrevLink[0], 1);
+    EXPECT_EQ(m.Kfwd[1], 0);
+    EXPECT_EQ(msgs.Count(), 1u);
+
+    std::vector<SpeciesLine> lines(2);
+    lines[0].InitConcText = "1.235e-07";
+    lines[0].InitConcValue = 1.2345678e-7;
+    lines[0].RFactorText = "0.9877";
+    lines[0].RFactorValue = 0.98765;
+    lines[1].Local = true;
+    lines[1].InitConcText = "2";
+    lines[1].InitConcValue = 2.0000001;
+    ApplyModelSpeciesLines(m, lines);
+    EXPECT_EQ(m.InitConc[0][0], 1.2345678e-7);
+    EXPECT_EQ(m.InitConcText[0], "1.235e-07");
+    EXPECT_EQ(m.RFactor[0], 0.98765);
+    ApplySetSpeciesLines(m, 4, lines);
+    EXPECT_EQ(m.InitConc[4][1], 2.0000001);
+}

@@ -1,0 +1,76 @@
+#pragma once
+// What the data file readers and writer share: the file's text with a read
+// position, the number conversions (always with "."), and the checks and
+// messages every form uses.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "pages/senstab_core.h"
+
+namespace kivra {
+
+// Reads a number as formatted input does: blanks before it skipped (never past a
+// line end), an optional sign, digits with an optional point and exponent. Returns
+// the position just after the number, or null when there is no finite number there.
+const char* ScanNumber(const char* p, const char* end, double& value);
+
+// Only blanks (no line end) between b and e.
+bool IsBlankText(const char* b, const char* e);
+inline bool IsBlankText(std::string_view s) { return IsBlankText(s.data(), s.data() + s.size()); }
+
+// Appends value in general notation with 6 significant digits, whatever the locale.
+void AppendNumber(std::string& out, double value);
+
+class TSensTabCore::FileText {
+public:
+    // Takes the file's bytes; a UTF-8 byte-order mark goes, CR LF line ends become LF.
+    explicit FileText(std::string text);
+
+    std::size_t Tell() const { return pos_; }
+    void Seek(std::size_t pos) { pos_ = pos < text_.size() ? pos : text_.size(); }
+    bool AtEnd() const { return pos_ >= text_.size(); }
+    std::size_t Size() const { return text_.size(); }
+    // The characters from pos up to the next line end (excluded) or the end of the text.
+    std::string_view LineAt(std::size_t pos) const;
+    std::string_view Line() const { return LineAt(pos_); }
+    // Whether the line at the position has a line end.
+    bool LineEnded() const;
+    // Moves past the next line end; false (and at the end) when the text ends first.
+    bool NextLine();
+    // Line ends from the position to the end of the text.
+    std::size_t CountLineEnds() const;
+    // Shows the warning about commas, once per file.
+    void WarnCommas();
+
+private:
+    std::string text_;
+    std::size_t pos_ = 0;
+    bool warned_ = false;
+};
+
+// "Unreadable format" / "File Read Error". Returns false for the caller to pass on.
+bool UnreadableFormat();
+// "Poorly formated file" / "Load Error". Returns false.
+bool PoorlyFormatted();
+
+// A data set of curves x points fits the limits of the page and is not out of all
+// proportion to a file of fileSize bytes; otherwise the message above. Checked
+// before anything is allocated.
+bool SaneDataSize(long long curves, long long points, std::size_t fileSize);
+
+// Makes the page's set for what a reader counted (after the checks above) and sets
+// its counts. False after a message.
+bool MakeReadSet(TSensTabCore& page, long long curves, long long points, std::size_t fileSize);
+
+// Data rows: `rows` line reads from the position, each holding per curve a group of
+// `width` cells (time first) separated by TAB or comma. The cell `keep` of each group
+// (1 .. width - 1) is the value; a group whose time or value does not convert adds
+// no point. With width 2 the group is a time and value pair, at most 78 characters,
+// and a comma inside the pair makes it no point; otherwise every cell is at most 78
+// characters. A blank line adds nothing; a line with fewer cells, or with more
+// that are not blank, is refused. Values go to Data, and to Sim when toSim.
+bool ReadDataRows(TSensTabCore& page, TSensTabCore::FileText& f, long long rows, int width,
+                  int keep, bool toSim);
+
+} // namespace kivra

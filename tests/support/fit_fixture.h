@@ -1,0 +1,144 @@
+#pragma once
+// A one-page 1:1 binding experiment for fit tests: A (injected in slot 1) +
+// B (surface sites, initially Rmax) = C (seen with its response factor), data
+// from the exact response plus optional Gaussian noise of the program's generator.
+// Header only: the benchmarks use it without the test framework.
+#include <algorithm>
+#include <cmath>
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "pages/model_data.h"
+#include "pages/model_sync.h"
+#include "pages/randoms.h"
+#include "pages/senstab_core.h"
+#include "tests/support/sim_models.h"
+
+namespace kivra::test {
+
+struct OneToOneSetup {
+    double Ka = 1e5, Kd = 1e-3, Rmax = 100;
+    std::vector<double> Conc = {3.125e-9, 6.25e-9, 1.25e-8, 2.5e-8, 5e-8, 1e-7};
+    int Points = 241;
+    double Interval = 2.5;
+    double InjStart = 100, InjStop = 400;
+    bool FitKa = true, FitKd = true, FitRFactor = true, FitRmax = false;
+};
+
+// The exact response of a curve at time t.
+double OneToOneResponse(const OneToOneSetup& s, double conc, double t);
+
+// The page (loaded, exact data) and the model synchronised with it (NumSets 1,
+// counts from the editors' rules and the page).
+struct OneToOneExperiment {
+    OneToOneExperiment(int points, double interval, long seed);
+    // Replaces the data by the exact response plus noise of sd.
+    void Noise(double sd);
+    // Hands new model values over as the model page would: kfwd, krev, the R
+    // factor of C and the initial B.
+    void SetValues(double ka, double kd, double rfactor, double rmax);
+
+    OneToOneSetup Setup;
+    TModelData Model;
+    TSensTabCore Page;
+};
+
+// ---- definitions ----
+
+inline double OneToOneResponse(const OneToOneSetup& s, double conc, double t) {
+    if (t <= s.InjStart) return 0;
+    const double kobs = s.Ka * conc + s.Kd;
+    const double plateau = s.Rmax * s.Ka * conc / kobs;
+    const double bound = plateau * (1 - std::exp(-kobs * (std::min(t, s.InjStop) - s.InjStart)));
+    return t <= s.InjStop ? bound : bound * std::exp(-s.Kd * (t - s.InjStop));
+}
+
+namespace detail {
+
+inline std::string Text(double v) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.17g", v);
+    return buffer;
+}
+
+} // namespace detail
+
+inline OneToOneExperiment::OneToOneExperiment(int points, double interval, long seed) {
+    ResetRandom(seed);
+    Setup.Points = points;
+    Setup.Interval = interval;
+    const int curves = static_cast<int>(Setup.Conc.size());
+    MakeSet(Page, curves, points, interval);
+    for (int i = 0; i < curves; ++i) Inject(Page, 0, i, Setup.InjStart, Setup.InjStop, Setup.Conc[i]);
+    Page.Loaded = true;
+    Noise(0);
+    SetValues(Setup.Ka, Setup.Kd, 1, Setup.Rmax);
+}
+
+inline void OneToOneExperiment::Noise(double sd) {
+    for (int i = 0; i < Page.NumCurves; ++i)
+        for (int k = 0; k < Page.PointCount[i]; ++k)
+            Page.Data[i][k] = OneToOneResponse(Setup, Setup.Conc[i], Page.Time[i][k]) +
+                              (sd > 0 ? sd * GaussRandom(&RandomSeed()) : 0.0);
+}
+
+inline void OneToOneExperiment::SetValues(double ka, double kd, double rfactor, double rmax) {
+    BeginModelSync(Model, 1);
+    ReactionLine r;
+    r.ReactA = 0;
+    r.ReactB = 1;
+    r.Product = 2;
+    r.KfwdText = detail::Text(ka);
+    r.KrevText = detail::Text(kd);
+    r.FitKfwd = Setup.FitKa;
+    r.FitKrev = Setup.FitKd;
+    ApplyReactionLines(Model, {r});
+    // Names are moved in whole: assigning a literal trips a false overlap
+    // warning of the optimiser.
+    SpeciesLine a, b, c;
+    a.Name = std::string(1, 'A');
+    a.Inj = 0;
+    b.Name = std::string(1, 'B');
+    b.InitConcText = detail::Text(rmax);
+    b.FitConc = Setup.FitRmax;
+    c.Name = std::string(1, 'C');
+    c.Response = true;
+    c.RFactorText = detail::Text(rfactor);
+    c.FitRFactor = Setup.FitRFactor;
+    ApplyModelSpeciesLines(Model, {a, b, c});
+    Page.SetModel(Model);
+}
+
+// Reads the responses of the fit6x1000 bench data file (6 curves x 1000
+// points, times 0..999 s) into a page made by OneToOneExperiment(1000, 1, ...);
+// false when the file is missing or its times differ from the page's.
+inline bool ReadFitBenchData(const std::string& path, TSensTabCore& page) {
+    constexpr int Curves = 6, Points = 1000;
+    if (page.NumCurves != Curves || page.NumPoints != Points) return false;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line) && line.rfind("Time1", 0) != 0) {
+    }
+    for (int k = 0; k < Points; ++k) {
+        if (!std::getline(in, line)) return false;
+        const char* p = line.data();
+        const char* end = p + line.size();
+        double row[2 * Curves];
+        for (double& v : row) {
+            while (p < end && (*p == '\t' || *p == ' ')) ++p;
+            const auto r = std::from_chars(p, end, v);
+            if (r.ec != std::errc()) return false;
+            p = r.ptr;
+        }
+        for (int i = 0; i < Curves; ++i) {
+            if (row[2 * i] != page.Time[i][k]) return false;
+            page.Data[i][k] = row[2 * i + 1];
+        }
+    }
+    return true;
+}
+
+} // namespace kivra::test

@@ -1,0 +1,79 @@
+#pragma once
+// Small reaction schemes for the simulation tests and benchmarks, built in the
+// model record or straight into a page's model copy. Header only: the
+// benchmarks use it without the test framework.
+#include "pages/model_data.h"
+#include "pages/senstab_core.h"
+
+namespace kivra::test {
+
+// A record with no reactions and no fed species, as the panels leave it when empty.
+TModelData EmptyModel();
+// Appends reaction a + b = p (-1: no such reactant) to a record or a page's
+// model copy and raises its NumReactions.
+template <class Model>
+void AddReaction(Model& m, int a, int b, int p, double kf, double kr) {
+    const int r = m.NumReactions++;
+    m.ReactA[r] = a;
+    m.ReactB[r] = b;
+    m.Product[r] = p;
+    m.Kfwd[r] = kf;
+    m.Krev[r] = kr;
+}
+// Species s counts in the response with the given R factor.
+void Respond(TModelData& m, int s, double factor);
+
+// A page whose model copy is set directly, without the record.
+class SchemePage : public TSensTabCore {
+public:
+    explicit SchemePage(int species);
+    void Add(int a, int b, int p, double kf, double kr);
+};
+
+// curves x points evenly spaced from t0, nothing loaded.
+bool MakeSet(TSensTabCore& page, int curves, int points, double dt, double t0 = 0);
+void Inject(TSensTabCore& page, int slot, int curve, double start, double stop, double conc);
+
+// ---- definitions ----
+
+inline TModelData EmptyModel() {
+    TModelData m;
+    for (int r = 0; r < MaxReactions; ++r) m.ReactA[r] = m.ReactB[r] = m.Product[r] = -1;
+    for (int set = 0; set < MaxSets; ++set)
+        for (int s = 0; s < MaxSpecies; ++s) m.AnalyteInj[set][s] = -1;
+    return m;
+}
+
+inline void Respond(TModelData& m, int s, double factor) {
+    m.Response[0][s] = true;
+    m.RFactor[s] = factor;
+}
+
+inline SchemePage::SchemePage(int species) {
+    NumSpecies = species;
+    for (int r = 0; r < MaxReactions; ++r) ReactA[r] = ReactB[r] = Product[r] = -1;
+    for (int s = 0; s < MaxSpecies; ++s) AnalyteInj[s] = -1;
+}
+
+inline void SchemePage::Add(int a, int b, int p, double kf, double kr) {
+    AddReaction(*this, a, b, p, kf, kr);
+}
+
+inline bool MakeSet(TSensTabCore& page, int curves, int points, double dt, double t0) {
+    if (!page.NewSens(curves, points)) return false;
+    page.NumCurves = curves;
+    page.NumPoints = points;
+    for (int i = 0; i < curves; ++i) {
+        page.PointCount[i] = points;
+        for (int k = 0; k < points; ++k) page.Time[i][k] = t0 + k * dt;
+    }
+    return true;
+}
+
+inline void Inject(TSensTabCore& page, int slot, int curve, double start, double stop, double conc) {
+    page.InjStart[slot][curve] = start;
+    page.InjStop[slot][curve] = stop;
+    page.InjConc[slot][curve] = conc;
+}
+
+} // namespace kivra::test
