@@ -361,3 +361,29 @@ TEST(PlotMouse, RightClickOpensThePopupMenu) {
     EXPECT_TRUE(menu.isVisible());
     menu.hide();
 }
+
+TEST(PlotMouse, OddCurveNumbersAndMissingArraysIndexNothing) {
+    PlotCurves c = Steps(3);
+    Shown s(c, true);  // the dialog lends no simulation
+    TPlot& p = s.plot;
+    p.OnCurveChange = [](TPlot*, int, int& newCurve) { newCurve = 99; };
+    p.SetCurve(1);
+    EXPECT_EQ(p.GetCurve(), 99);
+    p.SetTimeLines(true);
+    p.SetShowSim(true);
+    p.SetRes(true);
+    p.Repaint();
+    p.SetStartValue(5);
+    p.SetStopPos(300);
+    EXPECT_EQ(p.GetStartValue(), 0);
+    Drag(p, 100, 100, 400, 300);
+    p.SetZoomed(true);
+    p.Repaint();
+    DoubleClick(p, 200, 200);
+    QImage img = NewBitmap(300, 200);
+    Canvas cv(&img);
+    EXPECT_TRUE(p.Print(cv, 0, 0, 300, 200, 1, 1, PrintData | PrintSim | PrintResiduals | PrintKeepView));
+    EXPECT_EQ(p.GetCurve(), 99);
+    p.SetDataPtrs(-4, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(p.Arrays().NumCurves, 0);
+}
