@@ -210,6 +210,8 @@ public:
     virtual bool RunInjDlg(int slot);
     // The arrays were (re)allocated or freed: borrowers must attach again.
     virtual void DataArraysChanged() {}
+    // A data file was loaded into the page: its data are to be shown.
+    virtual void DataLoaded() {}
     // The label texts changed.
     virtual void LabelsChanged() {}
 

@@ -256,6 +256,7 @@ bool TSensTabCore::LoadSens(const std::string& fileName) {
     SetNumLabels(NumCurves, NumPoints);
     CheckData();
     UpdateInjPics();
+    DataLoaded();
     return true;
 }
 

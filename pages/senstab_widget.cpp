@@ -212,6 +212,15 @@ void TSensTab::DataArraysChanged() {
     });
 }
 
+void TSensTab::DataLoaded() {
+    setWindowTitle(QString::fromStdString(Caption()));
+    if (OverviewPlot) OverviewPlot->SetTitle(Caption());
+    ForEachPlot([](TPlot& plot) {
+        plot.SetShowData(true);
+        plot.Repaint();
+    });
+}
+
 void TSensTab::InjButtonClick(int tag) {
     int value = tag;
     // The data editor opens on the curve the plot shows alone.

@@ -28,6 +28,7 @@ public:
     void LabelsChanged() override;
     void UpdateInjPics() override;
     void DataArraysChanged() override;
+    void DataLoaded() override;
 
     // The species panel's controls go back to their first state; the page no
     // longer shows a simulation.

@@ -236,3 +236,29 @@ TEST(SensTabWidget, SetModelReadsThePanelAndANewSimulationShows) {
     for (TPlot* plot : {page.PagePlot, page.OverviewPlot.data()}) EXPECT_TRUE(plot->GetShowSim());
     EXPECT_EQ(msgs.Count(), 0u);
 }
+
+TEST(SensTabWidget, ALoadedFileIsShownUnderItsName) {
+    test::ScriptedMessages msgs;
+    TSensTab page;
+    page.Tag = 2;
+    const std::string file = ::testing::TempDir() + "/kivra_shown.txt";
+    page.CreateSet(2, 10, 1);
+    for (int i = 0; i < 2; ++i)
+        for (int k = 0; k < 10; ++k) page.Data[i][k] = i + k;
+    page.Loaded = true;
+    ASSERT_TRUE(page.WriteData(file, 1));
+
+    TSensTab loaded;
+    loaded.Tag = 2;
+    ASSERT_TRUE(loaded.LoadSens(file));
+    EXPECT_EQ(loaded.windowTitle(), "kivra_shown.txt");
+    EXPECT_EQ(loaded.OverviewPlot->GetTitle(), "kivra_shown.txt");
+    EXPECT_TRUE(loaded.PagePlot->GetShowData());
+    EXPECT_TRUE(loaded.OverviewPlot->GetShowData());
+
+    // A failed load leaves what is shown alone.
+    EXPECT_FALSE(loaded.LoadSens(file + ".missing"));
+    EXPECT_EQ(loaded.windowTitle(), "kivra_shown.txt");
+    EXPECT_TRUE(loaded.PagePlot->GetShowData());
+    std::remove(file.c_str());
+}
