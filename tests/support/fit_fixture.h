@@ -5,9 +5,7 @@
 // Header only: the benchmarks use it without the test framework.
 #include <algorithm>
 #include <cmath>
-#include <charconv>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -112,30 +110,17 @@ inline void OneToOneExperiment::SetValues(double ka, double kd, double rfactor, 
     Page.SetModel(Model);
 }
 
-// Reads the responses of the fit6x1000 bench data file (6 curves x 1000
+// Takes the responses of the fit6x1000 bench data file (6 curves x 1000
 // points, times 0..999 s) into a page made by OneToOneExperiment(1000, 1, ...);
-// false when the file is missing or its times differ from the page's.
+// false when the file cannot be loaded or its times differ from the page's.
 inline bool ReadFitBenchData(const std::string& path, TSensTabCore& page) {
-    constexpr int Curves = 6, Points = 1000;
-    if (page.NumCurves != Curves || page.NumPoints != Points) return false;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line) && line.rfind("Time1", 0) != 0) {
-    }
-    for (int k = 0; k < Points; ++k) {
-        if (!std::getline(in, line)) return false;
-        const char* p = line.data();
-        const char* end = p + line.size();
-        double row[2 * Curves];
-        for (double& v : row) {
-            while (p < end && (*p == '\t' || *p == ' ')) ++p;
-            const auto r = std::from_chars(p, end, v);
-            if (r.ec != std::errc()) return false;
-            p = r.ptr;
-        }
-        for (int i = 0; i < Curves; ++i) {
-            if (row[2 * i] != page.Time[i][k]) return false;
-            page.Data[i][k] = row[2 * i + 1];
+    TSensTabCore file;
+    if (!file.LoadSens(path) || file.NumCurves != page.NumCurves) return false;
+    for (int i = 0; i < page.NumCurves; ++i) {
+        if (file.PointCount[i] != page.PointCount[i]) return false;
+        for (int k = 0; k < page.PointCount[i]; ++k) {
+            if (file.Time[i][k] != page.Time[i][k]) return false;
+            page.Data[i][k] = file.Data[i][k];
         }
     }
     return true;
