@@ -1,6 +1,6 @@
 #include "app/mainform.h"
 
-#include "pages/randoms.h"
+#include "engine/numeric/randoms.h"
 
 namespace kivra {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <QMainWindow>
 
-#include "pages/model_data.h"
+#include "engine/model/model_data.h"
 
 namespace kivra {
 

@@ -1,4 +1,4 @@
-#include "controls/panel_parts.h"
+#include "widgets/panel_parts.h"
 
 #include <QCheckBox>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "controls/plot.h"
+#include "widgets/plot.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -6,8 +6,8 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "pages/numformat.h"
-#include "pages/senstab_core.h"
+#include "engine/numeric/numformat.h"
+#include "engine/dataset/senstab_core.h"
 
 namespace kivra {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/plot_math.h"
+#include "engine/plot/plot_math.h"
 #include "platform/qt/canvas.h"
 
 class QMenu;

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "controls/plot.h"
-#include "pages/numformat.h"
-#include "pages/senstab_core.h"
+#include "widgets/plot.h"
+#include "engine/numeric/numformat.h"
+#include "engine/dataset/senstab_core.h"
 
 namespace kivra {
 namespace {

@@ -1,4 +1,4 @@
-#include "controls/reactpanel.h"
+#include "widgets/reactpanel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,8 +9,8 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "controls/panel_parts.h"
-#include "pages/numformat.h"
+#include "widgets/panel_parts.h"
+#include "engine/numeric/numformat.h"
 
 // The pictures live in this library's resources, which a static library must
 // register itself.

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "controls/panel_parts.h"
-#include "pages/model_data.h"
-#include "pages/model_sync.h"
+#include "widgets/panel_parts.h"
+#include "engine/model/model_data.h"
+#include "engine/model/model_sync.h"
 
 class QCheckBox;
 class QComboBox;

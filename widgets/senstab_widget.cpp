@@ -1,4 +1,4 @@
-#include "pages/senstab_widget.h"
+#include "widgets/senstab_widget.h"
 
 #include <QFont>
 #include <QFrame>
@@ -8,8 +8,8 @@
 #include <QPixmap>
 #include <QToolButton>
 
-#include "controls/plot.h"
-#include "controls/specpanel.h"
+#include "widgets/plot.h"
+#include "widgets/specpanel.h"
 
 // The pictures live in this library's resources, which a static library must
 // register itself.

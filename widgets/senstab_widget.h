@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "pages/senstab_core.h"
+#include "engine/dataset/senstab_core.h"
 
 class QFrame;
 class QLabel;

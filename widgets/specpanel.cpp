@@ -1,4 +1,4 @@
-#include "controls/specpanel.h"
+#include "widgets/specpanel.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <charconv>
 
-#include "controls/panel_parts.h"
-#include "pages/numformat.h"
-#include "pages/senstab_core.h"
+#include "widgets/panel_parts.h"
+#include "engine/numeric/numformat.h"
+#include "engine/dataset/senstab_core.h"
 
 namespace kivra {
 namespace {

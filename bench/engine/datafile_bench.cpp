@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "pages/file_choices.h"
-#include "pages/senstab_core.h"
+#include "engine/files/file_choices.h"
+#include "engine/dataset/senstab_core.h"
 
 using namespace kivra;
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "pages/fit_loop.h"
-#include "pages/senstab_core.h"
+#include "engine/fit/fit_loop.h"
+#include "engine/dataset/senstab_core.h"
 #include "tests/support/fit_fixture.h"
 
 using namespace kivra;

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "pages/senstab_core.h"
-#include "pages/senstab_integrator.h"
+#include "engine/dataset/senstab_core.h"
+#include "engine/simulation/integrator.h"
 #include "tests/support/sim_models.h"
 
 using namespace kivra;

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "pages/senstab_core.h"
+#include "engine/dataset/senstab_core.h"
 
 using namespace kivra;
 

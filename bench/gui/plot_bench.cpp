@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "controls/plot.h"
-#include "pages/randoms.h"
+#include "widgets/plot.h"
+#include "engine/numeric/randoms.h"
 #include "tests/support/plot_curves.h"
 
 using namespace kivra;

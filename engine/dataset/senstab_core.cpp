@@ -1,10 +1,10 @@
-#include "pages/senstab_core.h"
+#include "engine/dataset/senstab_core.h"
 
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
-#include "pages/numformat.h"
+#include "engine/numeric/numformat.h"
 #include "platform/core/messages.h"
 
 namespace kivra {

@@ -5,9 +5,9 @@
 #include <array>
 #include <string>
 
-#include "pages/model_data.h"
-#include "pages/owned_array.h"
-#include "pages/vectors.h"
+#include "engine/model/model_data.h"
+#include "engine/numeric/owned_array.h"
+#include "engine/numeric/vectors.h"
 
 namespace kivra {
 
@@ -50,7 +50,7 @@ public:
     std::string InjLabelText(int j) const { return InjLabelString[j]; }
     bool InjLabelVisible(int j) const { return InjLabelShown[j]; }
 
-    // ---- linear algebra (senstab_lu.cpp) ------------------------------------------
+    // ---- linear algebra (engine/numeric/lu.cpp) -------------------------------
     // LU decomposition in place by Crout's method with implicit partial pivoting;
     // 1-based. Returns null, or a fixed message text for a singular (all-zero) row.
     const char* ludcmp(double** a, int n, int* indx, double* d);
@@ -155,7 +155,7 @@ public:
     class FitProgress* FitStatus = nullptr;
 
     // ---- data files ------------------------------------------------------------------
-    // The text of a data file with a read position (pages/datafile_text.h).
+    // The text of a data file with a read position (engine/files/datafile_text.h).
     class FileText;
     // Reads a data file of any form. A file that cannot be read, or a cancelled
     // choice, leaves the page as it was. True when the data were read.

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "pages/datafile_text.h"
-#include "pages/file_choices.h"
+#include "engine/files/datafile_text.h"
+#include "engine/files/file_choices.h"
 #include "platform/core/messages.h"
 
 namespace kivra {

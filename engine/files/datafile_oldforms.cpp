@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "pages/datafile_text.h"
+#include "engine/files/datafile_text.h"
 
 namespace kivra {
 namespace {

@@ -1,4 +1,4 @@
-#include "pages/datafile_text.h"
+#include "engine/files/datafile_text.h"
 
 #include <algorithm>
 #include <charconv>

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "pages/senstab_core.h"
+#include "engine/dataset/senstab_core.h"
 
 namespace kivra {
 

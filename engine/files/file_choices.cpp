@@ -1,4 +1,4 @@
-#include "pages/file_choices.h"
+#include "engine/files/file_choices.h"
 
 namespace kivra {
 namespace {

@@ -1,4 +1,4 @@
-#include "pages/fit_engine.h"
+#include "engine/fit/fit_engine.h"
 
 #include <charconv>
 #include <cmath>

@@ -2,10 +2,10 @@
 // Levenberg-Marquardt steps over all data pages at once. A step sums chi-square,
 // gradient and curvature over the pages, solves the damped normal equations,
 // tries the step under each parameter's constraint code and keeps it only when
-// chi-square falls. Vectors and matrices are 1-based (pages/vectors.h).
+// chi-square falls. Vectors and matrices are 1-based (engine/numeric/vectors.h).
 #include <string>
 
-#include "pages/vectors.h"
+#include "engine/numeric/vectors.h"
 
 namespace kivra {
 

@@ -1,7 +1,7 @@
-#include "pages/fit_loop.h"
+#include "engine/fit/fit_loop.h"
 
-#include "pages/fit_params.h"
-#include "pages/senstab_core.h"
+#include "engine/fit/fit_params.h"
+#include "engine/dataset/senstab_core.h"
 
 namespace kivra {
 

@@ -5,10 +5,10 @@
 // outcome; the Monte Carlo run reuses the convergence test.
 #include <span>
 
-#include "pages/fit_engine.h"
-#include "pages/model_data.h"
-#include "pages/owned_array.h"
-#include "pages/vectors.h"
+#include "engine/fit/fit_engine.h"
+#include "engine/model/model_data.h"
+#include "engine/numeric/owned_array.h"
+#include "engine/numeric/vectors.h"
 
 namespace kivra {
 

@@ -1,9 +1,9 @@
-#include "pages/fit_params.h"
+#include "engine/fit/fit_params.h"
 
 #include <cstring>
 
-#include "pages/fit_engine.h"
-#include "pages/senstab_core.h"
+#include "engine/fit/fit_engine.h"
+#include "engine/dataset/senstab_core.h"
 #include "platform/core/messages.h"
 
 namespace kivra {

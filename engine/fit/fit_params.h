@@ -4,7 +4,7 @@
 // through ForEachFitParam, so their counts and lists cannot disagree.
 #include <span>
 
-#include "pages/model_data.h"
+#include "engine/model/model_data.h"
 
 namespace kivra {
 
@@ -33,7 +33,7 @@ struct FitParam {
     int Reaction = -1;
     int Slot = -1;
     int Curve = -1;
-    int Code = 1;   // constraint code (pages/fit_engine.h)
+    int Code = 1;   // constraint code (engine/fit/fit_engine.h)
 };
 
 inline bool FitCurveIncluded(const TModelData& model, int set, int curve) {

@@ -5,10 +5,10 @@
 #include <limits>
 #include <string>
 
-#include "pages/fit_engine.h"
-#include "pages/fit_params.h"
-#include "pages/numformat.h"
-#include "pages/senstab_core.h"
+#include "engine/fit/fit_engine.h"
+#include "engine/fit/fit_params.h"
+#include "engine/numeric/numformat.h"
+#include "engine/dataset/senstab_core.h"
 #include "platform/core/messages.h"
 
 namespace kivra {

@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "pages/owned_array.h"
+#include "engine/numeric/owned_array.h"
 
 namespace kivra {
 

@@ -1,4 +1,4 @@
-#include "pages/model_sync.h"
+#include "engine/model/model_sync.h"
 
 #include <cctype>
 #include <charconv>

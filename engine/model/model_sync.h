@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/model_data.h"
+#include "engine/model/model_data.h"
 
 namespace kivra {
 

@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "pages/senstab_core.h"
+#include "engine/dataset/senstab_core.h"
 
 namespace kivra {
 

@@ -1,4 +1,4 @@
-#include "pages/numformat.h"
+#include "engine/numeric/numformat.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "pages/randoms.h"
+#include "engine/numeric/randoms.h"
 
 #include <cmath>
 #include <ctime>

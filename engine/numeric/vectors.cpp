@@ -1,4 +1,4 @@
-#include "pages/vectors.h"
+#include "engine/numeric/vectors.h"
 
 #include <cstddef>
 #include <new>

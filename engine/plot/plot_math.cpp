@@ -1,4 +1,4 @@
-#include "pages/plot_math.h"
+#include "engine/plot/plot_math.h"
 
 #include <algorithm>
 #include <charconv>

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "pages/senstab_core.h"
+#include "engine/dataset/senstab_core.h"
 #include "platform/core/messages.h"
 
 namespace kivra {

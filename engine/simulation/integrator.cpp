@@ -1,10 +1,10 @@
 // Mass-action rate equations of the page's scheme and the semi-implicit
 // extrapolation integrator that carries them through stiff stretches.
-#include "pages/senstab_integrator.h"
+#include "engine/simulation/integrator.h"
 
 #include <cmath>
 
-#include "pages/senstab_core.h"
+#include "engine/dataset/senstab_core.h"
 #include "platform/core/messages.h"
 
 namespace kivra {

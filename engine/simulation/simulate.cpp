@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "pages/senstab_core.h"
+#include "engine/dataset/senstab_core.h"
 #include "platform/core/messages.h"
 
 namespace kivra {

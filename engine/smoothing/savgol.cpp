@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "pages/senstab_core.h"
+#include "engine/dataset/senstab_core.h"
 
 namespace kivra {
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <string>
 
-#include "pages/randoms.h"
-#include "pages/senstab_core.h"
+#include "engine/numeric/randoms.h"
+#include "engine/dataset/senstab_core.h"
 #include "platform/core/messages.h"
 
 namespace kivra {

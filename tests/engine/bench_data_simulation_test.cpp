@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "pages/model_sync.h"
-#include "pages/senstab_core.h"
+#include "engine/model/model_sync.h"
+#include "engine/dataset/senstab_core.h"
 #include "tests/support/scripted_messages.h"
 
 using namespace kivra;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/senstab_core.h"
+#include "engine/dataset/senstab_core.h"
 
 namespace kivra::test {
 

@@ -3,8 +3,8 @@
 #include <clocale>
 #include <string>
 
-#include "pages/datafile_text.h"
-#include "pages/file_choices.h"
+#include "engine/files/datafile_text.h"
+#include "engine/files/file_choices.h"
 #include "tests/engine/datafile_helpers.h"
 #include "tests/support/scripted_file_choices.h"
 #include "tests/support/scripted_messages.h"

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-#include "pages/fit_loop.h"
-#include "pages/senstab_core.h"
+#include "engine/fit/fit_loop.h"
+#include "engine/dataset/senstab_core.h"
 #include "tests/support/fit_fixture.h"
 #include "tests/support/scripted_messages.h"
 

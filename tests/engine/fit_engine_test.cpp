@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "pages/fit_engine.h"
-#include "pages/fit_loop.h"
+#include "engine/fit/fit_engine.h"
+#include "engine/fit/fit_loop.h"
 #include "tests/support/scripted_messages.h"
 
 using namespace kivra;

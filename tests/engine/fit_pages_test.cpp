@@ -4,11 +4,11 @@
 #include <tuple>
 #include <vector>
 
-#include "pages/fit_engine.h"
-#include "pages/fit_loop.h"
-#include "pages/fit_params.h"
-#include "pages/model_sync.h"
-#include "pages/senstab_core.h"
+#include "engine/fit/fit_engine.h"
+#include "engine/fit/fit_loop.h"
+#include "engine/fit/fit_params.h"
+#include "engine/model/model_sync.h"
+#include "engine/dataset/senstab_core.h"
 #include "tests/support/fit_fixture.h"
 #include "tests/support/scripted_messages.h"
 

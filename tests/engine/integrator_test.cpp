@@ -1,9 +1,9 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "pages/senstab_core.h"
-#include "pages/senstab_integrator.h"
-#include "pages/vectors.h"
+#include "engine/dataset/senstab_core.h"
+#include "engine/simulation/integrator.h"
+#include "engine/numeric/vectors.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/sim_models.h"
 

@@ -1,8 +1,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "pages/senstab_core.h"
-#include "pages/vectors.h"
+#include "engine/dataset/senstab_core.h"
+#include "engine/numeric/vectors.h"
 
 using namespace kivra;
 

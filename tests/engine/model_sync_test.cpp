@@ -1,7 +1,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "pages/model_sync.h"
+#include "engine/model/model_sync.h"
 #include "tests/support/scripted_messages.h"
 
 using namespace kivra;

@@ -1,9 +1,9 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "pages/numformat.h"
-#include "pages/randoms.h"
-#include "pages/vectors.h"
+#include "engine/numeric/numformat.h"
+#include "engine/numeric/randoms.h"
+#include "engine/numeric/vectors.h"
 
 using namespace kivra;
 

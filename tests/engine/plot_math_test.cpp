@@ -4,9 +4,9 @@
 #include <limits>
 #include <vector>
 
-#include "pages/owned_array.h"
-#include "pages/plot_math.h"
-#include "pages/senstab_core.h"
+#include "engine/numeric/owned_array.h"
+#include "engine/plot/plot_math.h"
+#include "engine/dataset/senstab_core.h"
 #include "tests/support/plot_curves.h"
 
 using namespace kivra;

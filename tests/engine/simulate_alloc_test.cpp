@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <gtest/gtest.h>
 
-#include "pages/senstab_core.h"
+#include "engine/dataset/senstab_core.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/sim_models.h"
 

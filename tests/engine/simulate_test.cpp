@@ -1,8 +1,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "pages/senstab_core.h"
-#include "pages/senstab_integrator.h"
+#include "engine/dataset/senstab_core.h"
+#include "engine/simulation/integrator.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/sim_models.h"
 

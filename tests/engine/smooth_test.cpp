@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-#include "pages/randoms.h"
-#include "pages/senstab_core.h"
+#include "engine/numeric/randoms.h"
+#include "engine/dataset/senstab_core.h"
 #include "tests/support/scripted_messages.h"
 
 using namespace kivra;

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "pages/model_sync.h"
-#include "pages/numformat.h"
+#include "engine/model/model_sync.h"
+#include "engine/numeric/numformat.h"
 
 extern std::string g_numericLocaleAfterQApplication;
 

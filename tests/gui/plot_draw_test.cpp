@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "pages/senstab_core.h"
+#include "engine/dataset/senstab_core.h"
 #include "platform/qt/printer.h"
 #include "tests/gui/plot_fixture.h"
 

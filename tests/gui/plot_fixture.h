@@ -1,5 +1,5 @@
 #pragma once
-#include "controls/plot.h"
+#include "widgets/plot.h"
 #include "tests/support/plot_curves.h"
 
 namespace kivra::test {

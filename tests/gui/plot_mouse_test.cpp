@@ -4,8 +4,8 @@
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
-#include "pages/numformat.h"
-#include "pages/senstab_core.h"
+#include "engine/numeric/numformat.h"
+#include "engine/dataset/senstab_core.h"
 #include "tests/gui/plot_fixture.h"
 
 using namespace kivra;

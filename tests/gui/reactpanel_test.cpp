@@ -5,7 +5,7 @@
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
-#include "controls/reactpanel.h"
+#include "widgets/reactpanel.h"
 #include "tests/gui/panel_driving.h"
 #include "tests/support/scripted_messages.h"
 

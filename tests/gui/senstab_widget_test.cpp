@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "controls/plot.h"
-#include "controls/specpanel.h"
-#include "pages/senstab_widget.h"
+#include "widgets/plot.h"
+#include "widgets/specpanel.h"
+#include "widgets/senstab_widget.h"
 #include "tests/gui/panel_driving.h"
 #include "tests/support/scripted_messages.h"
 

@@ -4,8 +4,8 @@
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
-#include "controls/specpanel.h"
-#include "pages/senstab_widget.h"
+#include "widgets/specpanel.h"
+#include "widgets/senstab_widget.h"
 #include "tests/gui/panel_driving.h"
 #include "tests/support/scripted_messages.h"
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "pages/model_data.h"
-#include "pages/model_sync.h"
-#include "pages/randoms.h"
-#include "pages/senstab_core.h"
+#include "engine/model/model_data.h"
+#include "engine/model/model_sync.h"
+#include "engine/numeric/randoms.h"
+#include "engine/dataset/senstab_core.h"
 #include "tests/support/sim_models.h"
 
 namespace kivra::test {

@@ -2,8 +2,8 @@
 // Curves for plot tests, held the way a data page holds them.
 #include <functional>
 
-#include "pages/owned_array.h"
-#include "pages/plot_math.h"
+#include "engine/numeric/owned_array.h"
+#include "engine/plot/plot_math.h"
 
 namespace kivra::test {
 

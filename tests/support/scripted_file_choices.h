@@ -3,7 +3,7 @@
 #include <deque>
 #include <vector>
 
-#include "pages/file_choices.h"
+#include "engine/files/file_choices.h"
 
 namespace kivra::test {
 

@@ -2,8 +2,8 @@
 // Small reaction schemes for the simulation tests and benchmarks, built in the
 // model record or straight into a page's model copy. Header only: the
 // benchmarks use it without the test framework.
-#include "pages/model_data.h"
-#include "pages/senstab_core.h"
+#include "engine/model/model_data.h"
+#include "engine/dataset/senstab_core.h"
 
 namespace kivra::test {
 
