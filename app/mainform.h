@@ -1,16 +1,14 @@
 #pragma once
 #include <QMainWindow>
 
-#include "engine/model/model_data.h"
+#include "engine/session/mainform_core.h"
 
 namespace kivra {
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public TMainFormCore {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr);
-
-    TModelData Model;
 };
 
 } // namespace kivra

@@ -1,0 +1,75 @@
+#pragma once
+// The main window's data and commands without the window: the model, the data
+// pages in set order, the run flags and the state of the fit, Monte Carlo and
+// file commands. TMainForm adds the menus, panels, plots and pages on top and
+// answers the hooks below; tests drive this half without Qt.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/dataset/senstab_core.h"
+#include "engine/model/model_data.h"
+
+namespace kivra {
+
+class TMainFormCore {
+public:
+    TMainFormCore();
+    virtual ~TMainFormCore();
+    TMainFormCore(const TMainFormCore&) = delete;
+    TMainFormCore& operator=(const TMainFormCore&) = delete;
+
+    // ---- model and pages -------------------------------------------------------
+    TModelData Model;
+    // The data pages in set order; a page's Tag is its position. At most MaxSets.
+    std::vector<std::unique_ptr<TSensTabCore>> Pages;
+    int PageCount() const { return static_cast<int>(Pages.size()); }
+    TSensTabCore& Page(int i) { return *Pages[static_cast<std::size_t>(i)]; }
+    // Raw pointers in set order, for the fit and the files.
+    std::vector<TSensTabCore*> PagePointers() const;
+
+    // Appends a page made by MakePage; null when MaxSets pages exist.
+    TSensTabCore* AddPage();
+    // Removes page i and renumbers the Tags of the pages behind it.
+    void DeletePage(int i);
+    // Removes every page.
+    void DeleteAllPages();
+
+    // Model synchronisation: zeroes the fit counts, sets NumSets, reads the
+    // panels (ReadPanels) and hands the model to every page. False when a
+    // panel could not be read (its message shown); the caller then stops.
+    bool GetModel(bool rebuildList);
+
+    // ---- run state ---------------------------------------------------------------
+    bool FitRunning = false;
+    bool MonteRunning = false;
+    bool FitStopped = false;
+    // A fit or Monte Carlo run is going: only Stop and viewing may act.
+    bool Busy() const { return FitRunning || MonteRunning; }
+    // Fill of the status line's gauge, 0..7: 7 idle, 0 while a command runs.
+    int RunState = 7;
+    // Index of the plot maximised on the plot page, -1 when all are shown.
+    int CurrentCurve = -1;
+    // Residual standard deviation of the results shown.
+    double ResidualSD = 0;
+    bool Destroying = false;
+
+protected:
+    // ---- hooks the window answers ------------------------------------------------
+    // A new data page (a TSensTab in the window, placed on its page control).
+    virtual std::unique_ptr<TSensTabCore> MakePage();
+    // Called after the page list changed (added, removed, replaced).
+    virtual void PagesChanged() {}
+    // Reads the reaction and species panels into the model; false after a
+    // message when a text is not a number.
+    virtual bool ReadPanels(TModelData& model) { (void)model; return true; }
+    // The model list should be built anew from the model.
+    virtual void ModelListChanged() {}
+    // Lets pending window messages run (between fit steps and cycles).
+    virtual void ProcessMessages() {}
+    // Status line panel 0 (hints and short texts) and panel 1 ("Ssq: ...").
+    virtual void SetStatusText(const std::string& text) { (void)text; }
+    virtual void SetSsqText(const std::string& text) { (void)text; }
+};
+
+} // namespace kivra

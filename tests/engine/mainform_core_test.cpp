@@ -1,0 +1,23 @@
+#include <gtest/gtest.h>
+
+#include "engine/session/mainform_core.h"
+
+namespace kivra {
+namespace {
+
+TEST(MainFormCore, PagesKeepTagsEqualToPositionsAndStopAtSix) {
+    TMainFormCore form;
+    for (int i = 0; i < MaxSets; ++i) ASSERT_NE(form.AddPage(), nullptr);
+    EXPECT_EQ(form.AddPage(), nullptr);
+    TSensTabCore* third = &form.Page(2);
+    form.DeletePage(1);
+    form.DeletePage(99);
+    ASSERT_EQ(form.PageCount(), MaxSets - 1);
+    EXPECT_EQ(&form.Page(1), third);
+    for (int i = 0; i < form.PageCount(); ++i) EXPECT_EQ(form.Page(i).Tag, i);
+    ASSERT_TRUE(form.GetModel(false));
+    EXPECT_EQ(form.Model.NumSets, MaxSets - 1);
+}
+
+} // namespace
+} // namespace kivra
