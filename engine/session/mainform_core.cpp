@@ -1,5 +1,9 @@
 #include "engine/session/mainform_core.h"
 
+#include <cmath>
+
+#include "engine/numeric/numformat.h"
+
 namespace kivra {
 
 TMainFormCore::TMainFormCore() = default;
@@ -46,6 +50,14 @@ bool TMainFormCore::GetModel(bool rebuildList) {
     for (auto& p : Pages) p->SetModel(Model);
     if (rebuildList) ModelListChanged();
     return true;
+}
+
+void TMainFormCore::ShowModel(TModelData& model, bool fitting, double x) {
+    if (fitting)
+        RunState = x > 0 ? static_cast<int>(-std::log10(x)) : 0;
+    else
+        RunState = 7;
+    SetSsqText(FormatValue("Ssq: ", model.TotalChisq));
 }
 
 } // namespace kivra

@@ -70,6 +70,28 @@ protected:
     // Status line panel 0 (hints and short texts) and panel 1 ("Ssq: ...").
     virtual void SetStatusText(const std::string& text) { (void)text; }
     virtual void SetSsqText(const std::string& text) { (void)text; }
+
+public:
+    // Refreshes the "Ssq: " text, RunState (from lambda x while fitting, 7
+    // otherwise), the status line, the plots and the model list. This half
+    // sets RunState and the Ssq text; the window adds the rest.
+    virtual void ShowModel(TModelData& model, bool fitting, double x);
+    // The results page shows a fit (a and covariance 1-based, n parameters).
+    virtual void ShowFitResults(TModelData& model, int n, double** covariance, double* a,
+                                double chisq) {
+        (void)model; (void)n; (void)covariance; (void)a; (void)chisq;
+    }
+
+protected:
+    // The panels show the model (a model file was read), or its fitted values.
+    virtual void WritePanels(const TModelData& model) { (void)model; }
+    virtual void PanelsSetFitResults(const TModelData& model) { (void)model; }
+    // Page activation: the model page, the plot page, data page i.
+    virtual void ShowModelPage() {}
+    virtual void ShowPlotPage() {}
+    virtual void ShowDataPage(int i) { (void)i; }
+    // The desktop's default beep at the end of a run.
+    virtual void Beep() {}
 };
 
 } // namespace kivra
