@@ -12,6 +12,18 @@
 
 namespace kivra {
 
+// What the results page shows, as texts: the page's labels and grid cells. The
+// fit fills it, the model file writes and reads it, the report prints it; the
+// window only displays it.
+struct TResultsView {
+    bool Shown = false;  // the page's tab is visible
+    std::string NumParamText, NumPointsText, ChisqText, TimeText;
+    int Rows = 0, Cols = 0;
+    std::vector<std::string> Cells;  // Rows x Cols, row by row
+    std::string FileLabels[MaxSets];
+    std::string& Cell(int row, int col) { return Cells[static_cast<std::size_t>(row * Cols + col)]; }
+};
+
 class TMainFormCore {
 public:
     TMainFormCore();
@@ -52,6 +64,8 @@ public:
     int CurrentCurve = -1;
     // Residual standard deviation of the results shown.
     double ResidualSD = 0;
+    // The results page's texts; ResultsChanged shows them.
+    TResultsView Results;
     bool Destroying = false;
 
 protected:
@@ -83,6 +97,8 @@ public:
     }
 
 protected:
+    // The results page should show Results anew (and its tab follow Shown).
+    virtual void ResultsChanged() {}
     // The panels show the model (a model file was read), or its fitted values.
     virtual void WritePanels(const TModelData& model) { (void)model; }
     virtual void PanelsSetFitResults(const TModelData& model) { (void)model; }
