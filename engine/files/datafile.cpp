@@ -289,7 +289,7 @@ bool TSensTabCore::GetDataLine(FileText& f, int n, SlotArrays& slots) {
         double v = 0;
         if (!ScanNumber(p, cellEnd, v)) return false;
         slots[j][i] = v;
-        if (cellEnd == end) return i + 1 == n;
+        if (cellEnd == end) return true;  // a row that ends early: the later curves keep their values
         p = cellEnd + 1;
     }
     return IsBlankText(p, end);

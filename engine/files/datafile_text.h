@@ -68,8 +68,9 @@ bool MakeReadSet(TSensTabCore& page, long long curves, long long points, std::si
 // (1 .. width - 1) is the value; a group whose time or value does not convert adds
 // no point. With width 2 the group is a time and value pair, at most 78 characters,
 // and a comma inside the pair makes it no point; otherwise every cell is at most 78
-// characters. A blank line adds nothing; a line with fewer cells, or with more
-// that are not blank, is refused. Values go to Data, and to Sim when toSim.
+// characters. A blank line adds nothing; a line that ends early leaves the later
+// curves without a point, and one with more cells that are not blank is refused.
+// Values go to Data, and to Sim when toSim.
 bool ReadDataRows(TSensTabCore& page, TSensTabCore::FileText& f, long long rows, int width,
                   int keep, bool toSim);
 

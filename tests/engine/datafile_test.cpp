@@ -269,7 +269,6 @@ TEST(DataFile, FailuresShowTheirMessageAndLeaveThePageAsItWas) {
         {head + "Time1\tData1\tTime2\n" + rows, "Unreadable format", "File Read Error"},
         {head + "Time1\tTime2\tData1\tData2\n" + rows, "Unreadable format", "File Read Error"},
         {head + hdr + "0\t1\t0\t2\n" + longCell + "\t1\t1\t4\n", "Unreadable format", "File Read Error"},
-        {head + hdr + "0\t1\t0\n1\t3\t1\t4\n", "Unreadable format", "File Read Error"},           // too few cells
         {head + hdr + "0\t1\t0\t2\t7\n1\t3\t1\t4\n", "Unreadable format", "File Read Error"},     // too many
         {head + hdr + "0\t1\t0\t2\n", "Poorly formated file", "Load Error"},
         {head + wide + std::string(100000, '\n'), "Poorly formated file", "Load Error"},
@@ -278,7 +277,6 @@ TEST(DataFile, FailuresShowTheirMessageAndLeaveThePageAsItWas) {
         {head + hdr + "a\tb\tc\td\nx\ty\tz\tw\n", "Poorly formated file", "Load Error"},
         {head + "Conc1\t1\tx\n" + hdr + rows, "Error in concs", "File Read Error"},
         {head + "Conc1\tnan\t1\n" + hdr + rows, "Error in concs", "File Read Error"},
-        {head + "Conc1\t1\n" + hdr + rows, "Error in concs", "File Read Error"},      // a value missing
         {head + "Conc1\t1\t2\t3\n" + hdr + rows, "Error in concs", "File Read Error"},  // one too many
         {head + "Concentration\t1\t2\n" + hdr + rows, "Error in concs", "File Read Error"},
         {head + "Start1\tinf\t1\n" + hdr + rows, "Error in start time", "File Read Error"},
@@ -367,6 +365,40 @@ TEST(DataFile, RowsAndCellsOfTheCurrentForm) {
     ASSERT_TRUE(page.LoadSens(dir.Write("n.txt", "Vers 3.2\nTime1\tData1\n0\tnan\n1\tinf\n2\t1e999\n3\t4\n")));
     EXPECT_EQ(page.PointCount[0], 1);
     EXPECT_EQ(page.Time[0][0], 3);
+}
+
+TEST(DataFile, RowsThatEndEarlyLeaveTheLaterCurvesWithout) {
+    // Some files mark curves that have ended by ending the row, data rows and
+    // slot rows alike; the later curves get nothing from that row.
+    ScriptedMessages msgs;
+    ScriptedFileChoices choices;
+    choices.AlwaysPreset = true;
+    ScratchDir dir("short");
+    const struct {
+        std::string text;
+        std::vector<int> points;
+        std::vector<double> conc;  // slot 1
+    } cases[] = {
+        {"Vers 3.2\nConc1\t5\nTime1\tData1\tTime2\tData2\n0\t1\t0\t2\n1\t3\n2\t5\n", {3, 1}, {5, 0}},
+        {"Vers 3.41 Data\nTime1\tData1\tTime2\tData2\n0\t1\t0\n1\t3\t1\t4\n", {2, 1}, {0, 0}},
+        // A group whose chosen part is still on the line keeps its point.
+        {"Vers 3.43 Data Simulation\nTime1\tData1\tSimulation1\tTime2\tData2\tSimulation2\n"
+         "0\t1\t1\t0\t2\t2\n1\t3\t3\t1\t4\n2\t5\n3\n",
+         {3, 2}, {0, 0}},
+        {"Fc=1 T\tFc=1 R\tFc=2 T\tFc=2 R\n0\t1\t0\t2\n1\t3\n", {2, 1}, {0, 0}},
+        {"Version 3.0\n10\n70\nT\tA\tT\tA\n0\t1e-9\t0\t2e-9\n0\t1\t0\t2\n1\t3\n", {2, 1}, {1e-9, 2e-9}},
+    };
+    for (const auto& c : cases) {
+        msgs.Clear();
+        TSensTabCore page;
+        ASSERT_TRUE(page.LoadSens(dir.Write("s.txt", c.text))) << c.text;
+        EXPECT_EQ(msgs.Count(), 0u) << c.text;
+        ASSERT_TRUE(Consistent(page)) << c.text;
+        const int* counts = page.PointCount.data();
+        const double* conc = page.InjConc[0].data();
+        EXPECT_EQ(std::vector<int>(counts, counts + page.NumCurves), c.points) << c.text;
+        EXPECT_EQ(std::vector<double>(conc, conc + page.NumCurves), c.conc) << c.text;
+    }
 }
 
 TEST(DataFile, SavingReplacesTheOldFileOnlyWhenComplete) {
