@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <clocale>
 #include <string>
 
@@ -409,6 +412,20 @@ TEST(DataFile, SavingReplacesTheOldFileOnlyWhenComplete) {
     dir.Write("old.txt", "previous");
     ASSERT_TRUE(page.WriteData(dir.Path("old.txt"), 1));
     EXPECT_EQ(dir.Read("old.txt"), SampleMask1);
+    // The new file keeps what was set on the old one: its permission bits and,
+    // where the system lets us, its group.
+    std::filesystem::permissions(dir.Path("old.txt"), std::filesystem::perms::owner_read |
+                                                          std::filesystem::perms::owner_write);
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.Path("old.txt").c_str(), &st), 0);
+    const gid_t group = st.st_gid + 1;
+    const bool regrouped = ::chown(dir.Path("old.txt").c_str(), static_cast<uid_t>(-1), group) == 0;
+    ASSERT_TRUE(page.WriteData(dir.Path("old.txt"), 1));
+    ASSERT_EQ(::stat(dir.Path("old.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    if (regrouped) {
+        EXPECT_EQ(st.st_gid, group);
+    }
     // A stale temporary of the same name is left alone.
     dir.Write("x.txt.tmp", "someone else's");
     ASSERT_TRUE(page.WriteData(dir.Path("x.txt"), 1));
