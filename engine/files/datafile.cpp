@@ -356,6 +356,10 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
         buf += '\t';
         AppendNumber(buf, v);
     };
+    auto cellTime = [&](double t) {
+        buf += '\t';
+        AppendTime(buf, t);
+    };
 
     buf += "Vers 3.4";
     buf += static_cast<char>('0' + mask);
@@ -369,9 +373,9 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
         buf += "Conc" + n;
         for (int i : curves) cellNumber(ConcIsFraction[j][i] ? InjConc[j][i] * StockConc[j] : InjConc[j][i]);
         buf += "\nStart" + n;
-        for (int i : curves) cellNumber(InjStart[j][i]);
+        for (int i : curves) cellTime(InjStart[j][i]);
         buf += "\nStop" + n;
-        for (int i : curves) cellNumber(InjStop[j][i]);
+        for (int i : curves) cellTime(InjStop[j][i]);
         buf += "\nRInd" + n;
         for (int i : curves) cellNumber(RefIndex[j][i]);
         buf += '\n';
@@ -402,7 +406,7 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
             if (!first) buf += '\t';
             first = false;
             if (k < PointCount[i]) {
-                AppendNumber(buf, Time[i][k]);
+                AppendTime(buf, Time[i][k]);
                 if (mask & PartData) cellNumber(Data[i][k]);
                 if (mask & PartSim) cellNumber(Sim[i][k]);
                 if (mask & PartRes) cellNumber(Data[i][k] - Sim[i][k]);

@@ -22,6 +22,12 @@ inline bool IsBlankText(std::string_view s) { return IsBlankText(s.data(), s.dat
 // Appends value in general notation with 6 significant digits, whatever the locale.
 void AppendNumber(std::string& out, double value);
 
+// Appends a time (s) with the fewest digits that read back as the same double,
+// whatever the locale. Six digits would merge the times of 20 Hz data past
+// 10 000 s, which the program then refuses; every reader of AppendNumber's
+// texts reads these too.
+void AppendTime(std::string& out, double seconds);
+
 class TSensTabCore::FileText {
 public:
     // Takes the file's bytes; a UTF-8 byte-order mark goes, CR LF line ends become LF.

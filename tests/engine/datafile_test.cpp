@@ -112,6 +112,35 @@ TEST(DataFile, WritesTheCurrentFormAndReadsItBack) {
     EXPECT_EQ(dir.Read("again.txt"), expected);
 }
 
+TEST(DataFile, TimesReadBackAsTheyWere) {
+    // 20 Hz past 10 000 s: six digits would make pairs of equal times. Times
+    // get the fewest digits that read back exactly; values keep six digits.
+    ScriptedMessages msgs;
+    ScratchDir dir("times");
+    TSensTabCore page;
+    page.CreateSet(1, 2, 0.05);
+    ASSERT_EQ(page.PointCount[0], 40);
+    for (int k = 0; k < 40; ++k) {
+        page.Time[0][k] = 10000 + 0.05 * k;
+        page.Data[0][k] = 1.0 / 3 + k;
+    }
+    page.InjStart[0][0] = 10000.05;
+    page.InjStop[0][0] = 0.1 + 0.2;
+    page.InjConc[0][0] = 1.0 / 3;
+    ASSERT_TRUE(page.WriteData(dir.Path("t.txt"), 1));
+    const std::string text = dir.Read("t.txt");
+    EXPECT_NE(text.find("Conc1\t0.333333\nStart1\t10000.05\nStop1\t0.30000000000000004\n"), std::string::npos);
+    EXPECT_NE(text.find("\n10000.05\t1.33333\n"), std::string::npos);
+
+    TSensTabCore back;
+    ASSERT_TRUE(back.LoadSens(dir.Path("t.txt")));
+    EXPECT_EQ(msgs.Count(), 0u);  // no "Zero or negative time interval"
+    ASSERT_EQ(back.PointCount[0], 40);
+    for (int k = 0; k < 40; ++k) EXPECT_EQ(back.Time[0][k], page.Time[0][k]) << k;
+    EXPECT_EQ(back.InjStart[0][0], 10000.05);
+    EXPECT_EQ(back.InjStop[0][0], 0.1 + 0.2);
+}
+
 TEST(DataFile, NumbersIgnoreACommaDecimalLocale) {
     ScriptedMessages msgs;
     ScratchDir dir("locale");
