@@ -128,6 +128,12 @@ void TLinePanel::HideScrollBar() { ScrollBar->hide(); }
 QLabel* TLinePanel::MakeNumLabel(int row, int left) {
     QLabel* label = MakeRowLabel(this, left, SmallTop(row), 6, QString::number(row + 1));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Right-aligned on the design's right edge, and wide enough for "10" in
+    // whatever font the desktop gives: a narrow label would show only "0".
+    const int right = left + 6;
+    const int need = label->fontMetrics().horizontalAdvance(QStringLiteral("10")) + 2;
+    const int width = need > 6 ? need : 6;
+    label->setGeometry(right - width > 0 ? right - width : 0, SmallTop(row), width, 13);
     return label;
 }
 
