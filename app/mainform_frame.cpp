@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStatusBar>
@@ -24,6 +23,7 @@
 #include "app/mainform.h"
 #include "app/splash.h"
 #include "engine/numeric/randoms.h"
+#include "widgets/panel_parts.h"
 #include "widgets/plot.h"
 #include "widgets/reactpanel.h"
 #include "widgets/senstab_widget.h"
@@ -38,32 +38,6 @@ namespace {
 constexpr int SplitterHeight = 5;
 constexpr int SplitterMinSize = 70;
 const QColor DarkGreen(0, 128, 0);
-
-// The bar under the model page's species panel. A drag proposes a panel
-// height; the window snaps it and sizes every page alike.
-class TSplitterBar : public QWidget {
-public:
-    TSplitterBar(QWidget* parent, std::function<void(int)> dragged)
-        : QWidget(parent), Dragged(std::move(dragged)) {
-        setCursor(Qt::SplitVCursor);
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() != Qt::LeftButton) return;
-        Anchor = event->globalPosition().toPoint().y() - y();
-        Dragging = true;
-    }
-    void mouseMoveEvent(QMouseEvent* event) override {
-        if (Dragging) Dragged(event->globalPosition().toPoint().y() - Anchor);
-    }
-    void mouseReleaseEvent(QMouseEvent*) override { Dragging = false; }
-
-private:
-    std::function<void(int)> Dragged;
-    int Anchor = 0;
-    bool Dragging = false;
-};
 
 // Status panel 2: the gauge of RunState, drawn by the window.
 class TGauge : public QFrame {
@@ -239,6 +213,11 @@ void TMainForm::FormDestroy() {
         SplashForm = nullptr;
     }
     DeleteAllPages();
+    // The pages and panels go while the window is whole: signals their
+    // destruction raises must not reach a half-destroyed window.
+    disconnect(PageHolder, nullptr, this, nullptr);
+    delete PageHolder;
+    PageHolder = nullptr;
     if (MainForm == this) MainForm = nullptr;
 }
 
@@ -489,6 +468,7 @@ void TMainForm::ApplicationIdle() {
         SplashDone = false;
     }
     ApplyEnabling();
+    StatusGauge->update();  // follows RunState however it was set
 }
 
 void TMainForm::SplashTimerTimer() {

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -67,6 +68,23 @@ void PlacePanelFrame(QWidget* panel, QFrame* header, QFrame* rule, QScrollBar* b
 }
 
 } // namespace
+
+TSplitterBar::TSplitterBar(QWidget* parent, std::function<void(int)> dragged)
+    : QWidget(parent), Dragged(std::move(dragged)) {
+    setCursor(Qt::SplitVCursor);
+}
+
+void TSplitterBar::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    Anchor = event->globalPosition().toPoint().y() - y();
+    Dragging = true;
+}
+
+void TSplitterBar::mouseMoveEvent(QMouseEvent* event) {
+    if (Dragging) Dragged(event->globalPosition().toPoint().y() - Anchor);
+}
+
+void TSplitterBar::mouseReleaseEvent(QMouseEvent*) { Dragging = false; }
 
 void SetScrollQuietly(QScrollBar* bar, int maximum, int position) {
     const QSignalBlocker block(bar);

@@ -266,41 +266,7 @@ TEST(Results, TextExportByteForByte) {
     EXPECT_EQ(TimeStampText(0).size(), std::string("14:05:09  2024-05-10").size());
 }
 
-TEST(FrameRules, EnablingFollowsThePageAndARun) {
-    struct Row {
-        PageKind page;
-        bool unsaved;
-        const char* buttons;  // New Open Save Residual, then items New Open Save Residuals AddNoise Delete Smooth
-    };
-    const Row rows[] = {
-        {PageKind::Model, false, "yyyn yyyn nnn"},   {PageKind::Plot, false, "nnny nnny nnn"},
-        {PageKind::Results, false, "nnyn nnnn nnn"}, {PageKind::Monte, false, "nnnn nnnn nnn"},
-        {PageKind::Monte, true, "nnyn nnyn nnn"},    {PageKind::Data, false, "yyyy yyyy yyy"},
-    };
-    auto picture = [](const TEnabling& e) {
-        auto c = [](bool b) { return b ? 'y' : 'n'; };
-        return std::string{c(e.NewButton), c(e.OpenButton), c(e.SaveButton), c(e.ResidualButton), ' ',
-                           c(e.FileNewItem), c(e.FileOpenItem), c(e.FileSaveItem), c(e.DataResidualsItem), ' ',
-                           c(e.RunAddNoiseItem), c(e.DataDeletePageItem), c(e.RunSmoothItem)};
-    };
-    for (const Row& r : rows) {
-        const TEnabling e = Enabling(r.page, r.unsaved, false);
-        EXPECT_EQ(picture(e), r.buttons) << int(r.page) << r.unsaved;
-        EXPECT_TRUE(e.PrintButton && e.NewSensButton && e.RunModelButton && e.FilePrintItem &&
-                    e.DataAddPageItem && e.RunSimulationItem);
-        // While a run goes, nothing that changes or re-reads data; viewing stays.
-        const TEnabling busy = Enabling(r.page, r.unsaved, true);
-        EXPECT_EQ(picture(busy).substr(0, 3), "nnn");
-        EXPECT_EQ(busy.ResidualButton, e.ResidualButton);
-        EXPECT_EQ(busy.DataResidualsItem, e.DataResidualsItem);
-        EXPECT_FALSE(busy.PrintButton || busy.NewSensButton || busy.RunModelButton || busy.FileNewItem ||
-                     busy.FileOpenItem || busy.FileSaveItem || busy.FilePrintItem || busy.DataAddPageItem ||
-                     busy.DataDeletePageItem || busy.RunSimulationItem || busy.RunAddNoiseItem ||
-                     busy.RunSmoothItem);
-    }
-}
-
-TEST(FrameRules, SnapTileAndGauge) {
+TEST(FrameRules, SnapAndTile) {
     for (const auto& [proposed, snapped] : {std::pair{40, 48}, {59, 48}, {60, 72}, {168, 168}, {0, 48}, {95, 96}})
         EXPECT_EQ(SnapSpecPanelHeight(proposed), snapped) << proposed;
 
@@ -314,27 +280,4 @@ TEST(FrameRules, SnapTileAndGauge) {
         EXPECT_EQ(t[0].Height, 600 / rows) << n;
     }
     EXPECT_TRUE(TileRects(0, 600, 400).empty());
-
-    EXPECT_EQ(GaugeSplit(0, 0, 100).GreenRight, 2);   // all red
-    EXPECT_EQ(GaugeSplit(-3, 0, 100).RedLeft, 2);
-    EXPECT_EQ(GaugeSplit(7, 0, 100).GreenRight, 98);  // all green
-    EXPECT_EQ(GaugeSplit(9, 0, 100).RedLeft, 98);
-    EXPECT_EQ(GaugeSplit(3, 0, 100).GreenRight, 2 + 96 * 3 / 7);
-    EXPECT_EQ(GaugeSplit(3, 0, 100).RedLeft, 2 + 96 * 3 / 7 - 1);
-}
-
-// The maximised plot never points past the plots once pages go.
-TEST(MainFormCore, MaximisedPlotFollowsItsPage) {
-    TMainFormCore form;
-    for (int i = 0; i < 4; ++i) form.AddPage();
-    form.CurrentCurve = 2;
-    form.DeletePage(0);
-    EXPECT_EQ(form.CurrentCurve, 1);
-    form.DeletePage(2);
-    EXPECT_EQ(form.CurrentCurve, 1);
-    form.DeletePage(1);
-    EXPECT_EQ(form.CurrentCurve, -1);
-    form.CurrentCurve = 0;
-    form.DeleteAllPages();
-    EXPECT_EQ(form.CurrentCurve, -1);
 }
