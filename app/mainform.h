@@ -203,6 +203,7 @@ protected:
     // ---- hooks of the core (frame) ----
     std::unique_ptr<TSensTabCore> MakePage() override;
     void PagesChanged() override;
+    void PageRemoving(TSensTabCore& page) override;
     bool ReadPanels(TModelData& model) override;
     void ProcessMessages() override;
     void WritePanels(const TModelData& model) override;

@@ -412,6 +412,15 @@ void TMainForm::PagesChanged() {
     ArrangePlots(Plots, PlotPanel, CurrentCurve);
 }
 
+void TMainForm::PageRemoving(TSensTabCore& page) {
+    auto* p = static_cast<TSensTab*>(&page);
+    std::erase(Plots, p->OverviewPlot.data());
+    if (Destroying) return;
+    // Its tab goes first, so that a change of page it causes finds the list whole.
+    const int at = PageHolder->indexOf(p);
+    if (at >= 0) PageHolder->removeTab(at);
+}
+
 bool TMainForm::ReadPanels(TModelData& model) {
     if (!ReactPanel->GetReact(model)) return false;
     SpecPanel->GetSpecies(model);

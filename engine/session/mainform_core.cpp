@@ -37,14 +37,23 @@ void TMainFormCore::DeletePage(int i) {
     if (i < 0 || i >= PageCount()) return;
     if (CurrentCurve == i) CurrentCurve = -1;
     else if (CurrentCurve > i) --CurrentCurve;
+    // The list is whole again before the page goes: whatever its removal
+    // sets off (a page change that synchronises the model) sees only pages
+    // that exist.
+    std::unique_ptr<TSensTabCore> doomed = std::move(Pages[static_cast<std::size_t>(i)]);
     Pages.erase(Pages.begin() + i);
     for (int k = 0; k < PageCount(); ++k) Pages[static_cast<std::size_t>(k)]->Tag = k;
+    PageRemoving(*doomed);
+    doomed.reset();
     PagesChanged();
 }
 
 void TMainFormCore::DeleteAllPages() {
     CurrentCurve = -1;
+    std::vector<std::unique_ptr<TSensTabCore>> doomed = std::move(Pages);
     Pages.clear();
+    for (auto& page : doomed) PageRemoving(*page);
+    doomed.clear();
     PagesChanged();
 }
 

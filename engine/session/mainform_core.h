@@ -104,6 +104,8 @@ protected:
     virtual std::unique_ptr<TSensTabCore> MakePage();
     // Called after the page list changed (added, removed, replaced).
     virtual void PagesChanged() {}
+    // A page has left the list and is about to be deleted.
+    virtual void PageRemoving(TSensTabCore& page) { (void)page; }
     // Reads the reaction and species panels into the model; false after a
     // message when a text is not a number.
     virtual bool ReadPanels(TModelData& model) { (void)model; return true; }

@@ -194,6 +194,13 @@ TEST(MainForm, DataPagesWithTheirOverviewPlots) {
     EXPECT_EQ(form.Model.SpecName[0], "AB");
     EXPECT_EQ(form.Model.NumSets, 2);
     EXPECT_EQ(form.ModelList->count(), form.ModelListState.Count());
+    // Deleting the page shown changes the page, whose synchronisation sees
+    // only the pages left.
+    form.AddPage();
+    form.PageHolder->setCurrentWidget(form.SensPage(1));
+    form.DeletePage(1);
+    EXPECT_EQ(form.Model.NumSets, 2);
+    EXPECT_EQ(form.Plots.size(), 2u);
     EXPECT_TRUE(msgs.AllAnswered());
 }
 
