@@ -76,7 +76,16 @@ QIcon Glyph(const char* kind) {
         p.setBrush(Qt::white);
         p.drawRect(x, y, 11, 15);
     };
-    if (k == "print") {
+    if (k == "help") {
+        p.setPen(QPen(Qt::blue, 1));
+        p.setBrush(QColor(255, 255, 192));
+        p.drawEllipse(1, 1, 17, 17);
+        QFont font = p.font();
+        font.setPixelSize(14);
+        font.setBold(true);
+        p.setFont(font);
+        p.drawText(QRect(1, 1, 18, 18), Qt::AlignCenter, QStringLiteral("?"));
+    } else if (k == "print") {
         p.setPen(Qt::black);
         p.setBrush(Qt::white);
         p.drawRect(5, 2, 10, 7);
@@ -293,7 +302,7 @@ void TMainForm::BuildToolBar() {
     RunModelButton = button(Glyph("simulate"), "Simulate|Calculates simulated data set based on model");
     RunFitButton = button(Glyph("fit"), "Fit|Fits simulated data to input data");
     ResidualButton = button(Glyph("residuals"), "Residuals|Plots difference between measured and simulated data");
-    HelpButton = button(style->standardIcon(QStyle::SP_DialogHelpButton), "Help|Displays help file");
+    HelpButton = button(Glyph("help"), "Help|Displays help file");
 }
 
 void TMainForm::BuildPages() {
