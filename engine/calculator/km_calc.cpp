@@ -141,7 +141,8 @@ bool TKmCalcCore::KmD() {
 
 bool TKmCalcCore::DKm() {
     if (!GeometryGiven()) return false;
-    const double v = MeanFlowVelocity(Value(KmCalcBox::Flow), Value(KmCalcBox::Width), Value(KmCalcBox::Height));
+    const double v =
+        MeanFlowVelocity(Value(KmCalcBox::Flow), Value(KmCalcBox::Width), Value(KmCalcBox::Height));
     return Write(KmCalcBox::Km, KmFromDiff(Value(KmCalcBox::Diff), Value(KmCalcBox::MW), v,
                                            Value(KmCalcBox::Height), Value(KmCalcBox::Length)));
 }

@@ -60,6 +60,9 @@ struct ErrorCase {
 
 TEST(KmCalc, StepsWithoutARealResultShowAMessageAndChangeNoBox) {
     const char* const noResult = "Result is not a finite real number";
+    const char* const noVbar = "Partial specific volume is not positive at this temperature";
+    const char* const noEta = "Viscosity of water is not positive at this temperature";
+    const char* const noKelvin = "Temperature is at or below absolute zero";
     const ErrorCase cases[] = {
         {"f zero", &TKmCalcCore::FD, {{Box::Friction, "0"}}, "Frictional coefficient is zero"},
         {"f not a number", &TKmCalcCore::FD, {{Box::Friction, "abc"}}, "Frictional coefficient is zero"},
@@ -69,14 +72,12 @@ TEST(KmCalc, StepsWithoutARealResultShowAMessageAndChangeNoBox) {
         {"length", &TKmCalcCore::KmD, {{Box::Length, "x"}}, "Flow cell length is zero"},
         {"MW", &TKmCalcCore::KmD, {{Box::MW, "0"}, {Box::Flow, "0"}}, "Molecular Weight is zero"},
         {"flow", &TKmCalcCore::KmD, {{Box::Flow, "0"}}, "Flow rate is zero"},
-        {"below 0 K f", &TKmCalcCore::FD, {{Box::Temp, "-300"}}, "Temperature is at or below absolute zero"},
-        {"at 0 K D", &TKmCalcCore::DF, {{Box::Temp, "-273.15"}}, "Temperature is at or below absolute zero"},
-        {"vbar up", &TKmCalcCore::RadMW, {{Box::Temp, "-2000"}},
-         "Partial specific volume is not positive at this temperature"},
-        {"vbar down", &TKmCalcCore::MWRad, {{Box::Temp, "-1692.6470588235294"}},
-         "Partial specific volume is not positive at this temperature"},
-        {"eta cold", &TKmCalcCore::RadF, {{Box::Temp, "-50"}}, "Viscosity of water is not positive at this temperature"},
-        {"eta hot", &TKmCalcCore::FRad, {{Box::Temp, "400"}}, "Viscosity of water is not positive at this temperature"},
+        {"below 0 K f", &TKmCalcCore::FD, {{Box::Temp, "-300"}}, noKelvin},
+        {"at 0 K D", &TKmCalcCore::DF, {{Box::Temp, "-273.15"}}, noKelvin},
+        {"vbar up", &TKmCalcCore::RadMW, {{Box::Temp, "-2000"}}, noVbar},
+        {"vbar down", &TKmCalcCore::MWRad, {{Box::Temp, "-1800"}}, noVbar},
+        {"eta cold", &TKmCalcCore::RadF, {{Box::Temp, "-50"}}, noEta},
+        {"eta hot", &TKmCalcCore::FRad, {{Box::Temp, "400"}}, noEta},
         {"cube root of negative MW", &TKmCalcCore::MWRad, {{Box::MW, "-150000"}}, noResult},
         {"square root of negative km", &TKmCalcCore::KmD, {{Box::Km, "-3e9"}}, noResult},
         {"cube root of negative flow", &TKmCalcCore::DKm, {{Box::Flow, "-100"}}, noResult},
