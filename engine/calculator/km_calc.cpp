@@ -87,28 +87,28 @@ bool TKmCalcCore::GeometryGiven() {
     return true;
 }
 
+// A step whose formula needs one positive term of the temperature.
+bool TKmCalcCore::Convert(KmCalcBox from, KmCalcBox to, double (*term)(double), const char* noTerm,
+                          double (*formula)(double, double)) {
+    const double t = term(Value(KmCalcBox::Temp));
+    if (!Usable(t)) return Fail(noTerm);
+    return Write(to, formula(Value(from), t));
+}
+
 bool TKmCalcCore::RadMW() {
-    const double vbar = PartialSpecificVolume(Value(KmCalcBox::Temp));
-    if (!Usable(vbar)) return Fail(NoVbar);
-    return Write(KmCalcBox::MW, MWFromRadius(Value(KmCalcBox::Radius), vbar));
+    return Convert(KmCalcBox::Radius, KmCalcBox::MW, PartialSpecificVolume, NoVbar, MWFromRadius);
 }
 
 bool TKmCalcCore::MWRad() {
-    const double vbar = PartialSpecificVolume(Value(KmCalcBox::Temp));
-    if (!Usable(vbar)) return Fail(NoVbar);
-    return Write(KmCalcBox::Radius, RadiusFromMW(Value(KmCalcBox::MW), vbar));
+    return Convert(KmCalcBox::MW, KmCalcBox::Radius, PartialSpecificVolume, NoVbar, RadiusFromMW);
 }
 
 bool TKmCalcCore::FRad() {
-    const double eta = WaterViscosity(Value(KmCalcBox::Temp));
-    if (!Usable(eta)) return Fail(NoEta);
-    return Write(KmCalcBox::Radius, RadiusFromFriction(Value(KmCalcBox::Friction), eta));
+    return Convert(KmCalcBox::Friction, KmCalcBox::Radius, WaterViscosity, NoEta, RadiusFromFriction);
 }
 
 bool TKmCalcCore::RadF() {
-    const double eta = WaterViscosity(Value(KmCalcBox::Temp));
-    if (!Usable(eta)) return Fail(NoEta);
-    return Write(KmCalcBox::Friction, FrictionFromRadius(Value(KmCalcBox::Radius), eta));
+    return Convert(KmCalcBox::Radius, KmCalcBox::Friction, WaterViscosity, NoEta, FrictionFromRadius);
 }
 
 bool TKmCalcCore::DF() {

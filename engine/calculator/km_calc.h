@@ -65,6 +65,8 @@ protected:
 private:
     double Value(KmCalcBox box) const;
     bool Write(KmCalcBox box, double value);
+    bool Convert(KmCalcBox from, KmCalcBox to, double (*term)(double), const char* noTerm,
+                 double (*formula)(double, double));
     // The three geometry checks that both km steps make, in their order.
     bool GeometryGiven();
 };
