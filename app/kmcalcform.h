@@ -69,4 +69,7 @@ private:
     QLineEdit* Box(KmCalcBox box) const;
 };
 
+// The program's calculator, made at start-up.
+extern TKmCalcForm* KmCalcForm;
+
 } // namespace kivra

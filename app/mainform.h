@@ -197,7 +197,24 @@ public:
         ArrangePlots(std::span<QWidget* const>(widgets), parent, index);
     }
 
-    // ==== other concerns add their blocks here ===================================
+    // ==== run commands: simulation, fit, noise, smoothing (mainform_run.cpp) ======
+    void ConnectRunCommands();
+
+    // ==== model files (mainform_modelfile.cpp) ====================================
+    void ConnectModelFileCommands();
+
+    // ==== Monte Carlo page and run (mainform_monte.cpp) ===========================
+    void ConnectMonteCommands();
+
+    // ==== printed report (mainform_report.cpp) ====================================
+    void ConnectReportCommands();
+
+    // ==== file, data, help and plot popup commands (mainform_commands.cpp) ========
+    void ConnectCommands();
+
+    // ==== km calculator (mainform_km.cpp) =========================================
+    void kmCalculatorClick();
+    void ConnectKmCommands();
 
 protected:
     // ---- hooks of the core (frame) ----

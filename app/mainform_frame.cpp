@@ -205,6 +205,13 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     StatusPanel1->setText(QStringLiteral("Ssq:"));
     for (bool& shared : Model.StockGlobal) shared = false;
     ShownPage = PageHolder->currentWidget();
+    // Every concern connects the commands it implements.
+    ConnectRunCommands();
+    ConnectModelFileCommands();
+    ConnectMonteCommands();
+    ConnectReportCommands();
+    ConnectCommands();
+    ConnectKmCommands();
     ApplyEnabling();
 }
 

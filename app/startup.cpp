@@ -2,10 +2,13 @@
 
 #include <QApplication>
 
+#include "app/kmcalcform.h"
 #include "app/mainform.h"
 #include "app/splash.h"
 
 namespace kivra {
+
+TKmCalcForm* KmCalcForm = nullptr;
 
 void StartProgram(QApplication& app) {
     (void)app;
@@ -16,11 +19,12 @@ void StartProgram(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("KivraXP"));
     QApplication::setApplicationDisplayName(QStringLiteral("KivraXP"));
     MainForm = new TMainForm;
-    // ---- program-wide dialogs, created here in this order once they exist:
-    // TPrintReportDlg (PrintReportDlg), TKmCalcForm (KmCalcForm), TSmoothDlg (SmoothDlg).
+    // ---- program-wide dialogs, in this order: TPrintReportDlg, TKmCalcForm, TSmoothDlg.
+    KmCalcForm = new TKmCalcForm(MainForm);
 }
 
 void EndProgram() {
+    KmCalcForm = nullptr;  // a child of the main window
     delete MainForm;  // also hides and deletes the start-up picture
     MainForm = nullptr;
     delete SplashForm;

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "app/kmcalcform.h"
 #include "app/mainform.h"
 #include "app/splash.h"
 #include "app/startup.h"
@@ -90,6 +91,14 @@ TEST(MainForm, StartUpShowsThePictureThenTheWindow) {
     SplashForm->show();
     SplashForm->FormMouseDown();
     EXPECT_FALSE(SplashForm->isVisible());
+    // The calculator lives as long as the program; during a run it opens
+    // beside the run instead of holding it in a modal loop.
+    ASSERT_NE(KmCalcForm, nullptr);
+    MainForm->FitRunning = true;
+    MainForm->RunKmCalcItem->trigger();
+    EXPECT_TRUE(KmCalcForm->isVisible());
+    KmCalcForm->hide();
+    MainForm->FitRunning = false;
     EndProgram();
     EXPECT_EQ(MainForm, nullptr);
     EXPECT_EQ(SplashForm, nullptr);
