@@ -76,44 +76,32 @@ TSensTab* PageWithData(TestForm& form, const std::string& file) {
 
 TEST(MainFormCommands, PagesAreAddedNumberedDeletedAndActivated) {
     test::ScriptedMessages msgs;
-    {
-        TestForm form;
-        for (int i = 0; i < MaxSets; ++i) {
-            form.NewSensButton->click();
-            EXPECT_EQ(ActiveTab(form), "Set " + std::to_string(i + 1));
-        }
-        form.DataAddPageItem->trigger();
-        ASSERT_EQ(msgs.Count(), 1u);
-        EXPECT_EQ(msgs.Last().Text, "Maximum number of sets");
-        EXPECT_EQ(msgs.Last().Caption, "Sorry");
-        EXPECT_EQ(form.PageCount(), MaxSets);
-        EXPECT_EQ(form.Model.NumSets, MaxSets);
-    }
-    // Deleting activates the page two places before, at least the first; the
-    // model page when none is left.
+    QTemporaryDir dir;
+    const std::string file = WriteFile(dir, "run.txt", TwoCurves);
+    // Deleting shows the page two places before, at least the first; the
+    // model page when none is left. A seventh page is refused.
     struct Case {
         int pages, deleted;
         const char* shown;
     };
-    for (const Case c : {Case{1, 0, "Model"}, Case{3, 1, "Set 1"}, Case{3, 2, "Set 1"}, Case{5, 4, "Set 3"}}) {
+    for (const Case c : {Case{1, 0, "Model"}, Case{3, 1, "Set 1"}, Case{3, 2, "Set 1"}, Case{6, 5, "Set 4"}}) {
         TestForm form;
-        for (int i = 0; i < c.pages; ++i) form.DataAddPage();
+        for (int i = 0; i < c.pages; ++i) form.NewSensButton->click();
+        EXPECT_EQ(ActiveTab(form), "Set " + std::to_string(c.pages));
+        if (c.pages == MaxSets) {
+            form.DataAddPageItem->trigger();
+            EXPECT_EQ(msgs.Last().Text + "|" + msgs.Last().Caption, "Maximum number of sets|Sorry");
+        }
         form.PageHolder->setCurrentWidget(form.SensPage(c.deleted));
         msgs.Answer(MsgResult::Yes);
         form.DataDeletePageItem->trigger();
-        EXPECT_EQ(msgs.Last().Text, "Delete this data page?");
-        EXPECT_EQ(msgs.Last().Caption, "Confirm Delete");
-        EXPECT_EQ(msgs.Last().Buttons, MsgButtons::YesNo);
+        EXPECT_EQ(msgs.Last().Text + "|" + msgs.Last().Caption, "Delete this data page?|Confirm Delete");
         EXPECT_EQ(ActiveTab(form), c.shown) << c.pages << " pages, deleted " << c.deleted;
         EXPECT_EQ(form.Model.NumSets, c.pages - 1);
-        for (int i = 0; i < form.PageCount(); ++i) {
-            EXPECT_EQ(form.Page(i).Tag, i);
+        for (int i = 0; i < form.PageCount(); ++i)
             EXPECT_EQ(form.Plots[static_cast<std::size_t>(i)], form.SensPage(i)->OverviewPlot.data());
-        }
     }
     // The pages behind take the freed numbers, unless they hold data; No deletes nothing.
-    QTemporaryDir dir;
-    const std::string file = WriteFile(dir, "run.txt", TwoCurves);
     TestForm form;
     form.DataAddPage();
     form.DataAddPage();
@@ -125,17 +113,9 @@ TEST(MainFormCommands, PagesAreAddedNumberedDeletedAndActivated) {
     EXPECT_EQ(form.PageCount(), 4);
     msgs.Answer(MsgResult::Yes);
     form.DataDeletePage();
-    ASSERT_EQ(form.PageCount(), 3);
     EXPECT_EQ(form.SensPage(1)->Caption(), "run.txt");
-    EXPECT_EQ(form.SensPage(2)->Caption(), "Set 3");
     EXPECT_EQ(form.SensPage(2)->PagePlot->GetTitle(), "Set 3");
     EXPECT_EQ(form.PageHolder->tabText(form.PageHolder->indexOf(form.SensPage(2))), "Set 3");
-    // Not on a data page: no question, nothing deleted.
-    form.PageHolder->setCurrentWidget(form.ModelPage);
-    const std::size_t asked = msgs.Count();
-    form.DataDeletePage();
-    EXPECT_EQ(msgs.Count(), asked);
-    EXPECT_EQ(form.PageCount(), 3);
     EXPECT_TRUE(msgs.AllAnswered());
 }
 
@@ -145,73 +125,52 @@ TEST(MainFormCommands, OpenAndSaveSayDoneOnlyAfterSuccess) {
     test::ScriptedMessages msgs;
     test::ScriptedFileChoices choices;
     QTemporaryDir dir;
-    const std::string good = WriteFile(dir, "run.txt", TwoCurves);
-    const std::string bad = WriteFile(dir, "bad.txt", "Vers 9.9\n");
-    const std::string noFolder = dir.filePath("none/out.txt").toStdString();
+    const std::string good = WriteFile(dir, "run.txt", TwoCurves), out = dir.filePath("out.txt").toStdString();
+    const std::string bad = WriteFile(dir, "bad.txt", "Vers 9.9\n"), noFolder = dir.filePath("no/out.txt").toStdString();
     TestForm form;
     form.DataAddPage();
-    TSensTab* page = form.ActiveSensPage();
-
+    QWidget* data = form.ActiveSensPage();
     struct Case {
-        const char* what;
+        QWidget* page;
+        void (TMainForm::*command)();
         std::vector<std::string> names;
-        int messages;
+        std::size_t messages;
         bool done;
     };
-    const Case opens[] = {{"cancelled", {""}, 0, false},
-                          {"missing file", {dir.filePath("missing.txt").toStdString()}, 1, false},
-                          {"refused version", {bad}, 1, false},
-                          {"good file", {good}, 0, true}};
-    for (const Case& c : opens) {
-        msgs.Clear();
-        form.Names = c.names;
-        form.OpenButton->click();
-        EXPECT_EQ(msgs.Count(), static_cast<std::size_t>(c.messages)) << c.what;
-        EXPECT_EQ(form.StatusPanel0->text() == "Done", c.done) << c.what;
-        EXPECT_EQ(form.RunState, 7) << c.what;
-    }
-    EXPECT_EQ(form.Titles.back(), "Open Data");
-    EXPECT_TRUE(page->GetLoaded());
-    EXPECT_EQ(page->NumCurves, 2);
-    EXPECT_EQ(form.Model.NumCurves[0], 2);  // the model followed the load
-
-    // Data and simulation in a file each, each dialog with its own title; a
-    // cancelled dialog skips only its part.
-    const std::string data = dir.filePath("data.txt").toStdString();
-    const std::string sim = dir.filePath("sim.txt").toStdString();
+    const Case cases[] = {
+        {data, &TMainForm::FileOpen, {""}, 0, false},  // cancelled
+        {data, &TMainForm::FileOpen, {dir.filePath("missing.txt").toStdString()}, 1, false},
+        {data, &TMainForm::FileOpen, {bad}, 1, false},  // refused version
+        {data, &TMainForm::FileOpen, {good}, 0, true},
+        {data, &TMainForm::FileSave, {out, out}, 0, true},  // data, simulation
+        {data, &TMainForm::FileSave, {}, 0, false},         // parts cancelled
+        {data, &TMainForm::FileSave, {"", out}, 0, true},   // one file cancelled: only its part skipped
+        {data, &TMainForm::FileSave, {noFolder}, 1, false},
+        {form.ResultPage, &TMainForm::FileSave, {noFolder}, 1, false},
+        {form.ResultPage, &TMainForm::FileSave, {out}, 0, true},
+    };
+    form.PageHolder->setTabVisible(form.PageHolder->indexOf(form.ResultPage), true);
     choices.AnswerSave(true, {true, true, false, false});
-    form.Titles.clear();
-    form.Names = {data, sim};
-    form.SaveButton->click();
-    EXPECT_EQ(form.StatusPanel0->text(), "Done");
-    EXPECT_EQ(form.Titles, (std::vector<std::string>{"Save Data As", "Save Simulation As"}));
-    EXPECT_EQ(form.DataSaveDlg->windowTitle(), "Save Data");
-    EXPECT_TRUE(std::ifstream(data).good());
-    EXPECT_TRUE(std::ifstream(sim).good());
-    msgs.Clear();
-    const Case saves[] = {{"parts cancelled", {}, 0, false},
-                          {"one file cancelled", {"", data}, 0, true},
-                          {"folder missing", {noFolder}, 1, false}};
     choices.AnswerSave(false, {});
     choices.AnswerSave(true, {true, false, true, false});
     choices.AnswerSave(true, {true, true, false, true});
-    for (const Case& c : saves) {
+    int row = 0;
+    for (const Case& c : cases) {
         msgs.Clear();
         form.Names = c.names;
-        form.FileSaveItem->trigger();
-        EXPECT_EQ(msgs.Count(), static_cast<std::size_t>(c.messages)) << c.what;
-        EXPECT_EQ(form.StatusPanel0->text() == "Done", c.done) << c.what;
+        form.Titles.clear();
+        form.PageHolder->setCurrentWidget(c.page);
+        (form.*c.command)();
+        EXPECT_EQ(msgs.Count(), c.messages) << "row " << row;
+        EXPECT_EQ(form.StatusPanel0->text() == "Done", c.done) << "row " << row;
+        EXPECT_EQ(form.RunState, 7) << "row " << row;
+        if (row == 4) {
+            EXPECT_EQ(form.Titles, (std::vector<std::string>{"Save Data As", "Save Simulation As"}));
+        }
+        ++row;
     }
-    // The results page: a file that cannot be made is no success either.
-    form.PageHolder->setTabVisible(form.PageHolder->indexOf(form.ResultPage), true);
-    form.PageHolder->setCurrentWidget(form.ResultPage);
-    for (const Case& c : {Case{"results", {noFolder}, 1, false}, Case{"results", {data}, 0, true}}) {
-        msgs.Clear();
-        form.Names = c.names;
-        form.SaveButton->click();
-        EXPECT_EQ(msgs.Count(), static_cast<std::size_t>(c.messages));
-        EXPECT_EQ(form.StatusPanel0->text() == "Done", c.done);
-    }
+    EXPECT_EQ(form.Model.NumCurves[0], 2);  // the model followed the load
+    EXPECT_EQ(form.DataSaveDlg->windowTitle(), "Save Data");
 }
 
 // While a fit or a Monte Carlo run uses the data, no command asks, loads,
@@ -224,27 +183,22 @@ TEST(MainFormCommands, NoCommandTouchesTheDataWhileARunUsesThem) {
     for (bool monte : {false, true}) {
         TestForm form;
         TSensTab* page = PageWithData(form, file);
-        form.DataAddPage();
-        form.PageHolder->setCurrentWidget(page);
         const double* data = page->Data[0];
         form.Names = {file, file};
         (monte ? form.MonteRunning : form.FitRunning) = true;
-        form.FileNew();
-        form.FileOpen();
-        form.FileSave();
-        form.DataAddPage();
-        form.DataDeletePage();
-        EXPECT_FALSE(form.LoadData());
-        EXPECT_FALSE(form.SaveData());
-        form.PageHolder->setCurrentWidget(form.ModelPage);
-        form.FileNew();
-        EXPECT_FALSE(form.DiscardModel());
+        // Called directly, as a click that came before the idle pass disabled them.
+        for (QWidget* shown : {static_cast<QWidget*>(page), static_cast<QWidget*>(form.ModelPage)}) {
+            form.PageHolder->setCurrentWidget(shown);
+            for (auto command : {&TMainForm::FileNew, &TMainForm::FileOpen, &TMainForm::FileSave,
+                                 &TMainForm::DataAddPage, &TMainForm::DataDeletePage, &TMainForm::EditCurveClick})
+                (form.*command)();
+        }
         form.PageHolder->setCurrentWidget(page);
+        EXPECT_FALSE(form.LoadData() || form.SaveData());
         OpenPopup(form, page->PagePlot);
         EXPECT_FALSE(form.EditCurveItem->isEnabled());
-        EXPECT_EQ(form.PageCount(), 2);
+        EXPECT_EQ(form.PageCount(), 1);
         EXPECT_EQ(page->Data[0], data);
-        EXPECT_TRUE(page->GetLoaded());
         EXPECT_TRUE(form.Titles.empty());
         EXPECT_EQ(msgs.Count(), 0u);
         form.FitRunning = form.MonteRunning = false;
@@ -256,23 +210,18 @@ TEST(MainFormCommands, NewOnTheModelPageDiscardsTheModelWhenAsked) {
     QTemporaryDir dir;
     TestForm form;
     TSensTab* page = PageWithData(form, WriteFile(dir, "run.txt", TwoCurves));
-    page->Modelled = true;
     form.PageHolder->setCurrentWidget(form.ModelPage);
     test::TypeOver(form.SpecPanel->NameBox[0], "A");
     form.StatusPanel1->setText("Ssq: 3");
-    msgs.Answer(MsgResult::No);
-    form.NewButton->click();
-    EXPECT_EQ(msgs.Last().Text, "Do you want to discard current model?");
-    EXPECT_EQ(msgs.Last().Caption, "Are you sure?");
-    EXPECT_EQ(form.SpecPanel->NameBox[0]->text(), "A");
-    msgs.Answer(MsgResult::Yes);
-    form.FileNewItem->trigger();
-    EXPECT_EQ(form.SpecPanel->NameBox[0]->text(), "");
-    EXPECT_FALSE(page->GetModelled());
+    for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+        msgs.Answer(answer);
+        form.NewButton->click();
+        EXPECT_EQ(msgs.Last().Text + "|" + msgs.Last().Caption, "Do you want to discard current model?|Are you sure?");
+        EXPECT_EQ(form.SpecPanel->NameBox[0]->text().isEmpty(), answer == MsgResult::Yes);
+    }
     EXPECT_FALSE(page->PagePlot->GetShowSim());
     EXPECT_EQ(form.StatusPanel1->text(), "");
     EXPECT_EQ(form.ModelListState.Count(), 4);  // the group heads alone
-    EXPECT_TRUE(msgs.AllAnswered());
 }
 
 TEST(MainFormCommands, ResidualsAndThePlotPopup) {
@@ -280,71 +229,53 @@ TEST(MainFormCommands, ResidualsAndThePlotPopup) {
     QTemporaryDir dir;
     const std::string file = WriteFile(dir, "run.txt", TwoCurves);
     TestForm form;
-    form.resize(800, 600);
     TSensTab* first = PageWithData(form, file);
     TSensTab* second = PageWithData(form, file);
-
     // On a data page only its own plot; on the plot page all follow the first.
     form.ResidualButton->click();
-    EXPECT_TRUE(second->PagePlot->GetRes());
-    EXPECT_FALSE(first->PagePlot->GetRes());
+    EXPECT_TRUE(second->PagePlot->GetRes() && !first->PagePlot->GetRes());
     form.PageHolder->setCurrentWidget(form.PlotPage);
     form.Plots[1]->SetRes(true);
     form.DataResidualsItem->trigger();
-    EXPECT_TRUE(form.Plots[0]->GetRes());
-    EXPECT_TRUE(form.Plots[1]->GetRes());
-    form.DataResiduals();
-    EXPECT_FALSE(form.Plots[1]->GetRes());
+    EXPECT_TRUE(form.Plots[0]->GetRes() && form.Plots[1]->GetRes());
 
-    // The popup on the plot page: Maximize with two plots, no editing.
-    OpenPopup(form, form.Plots[1]);
-    EXPECT_EQ(form.PopupPlot(), form.Plots[1]);
-    EXPECT_TRUE(form.MaximizeItem->isEnabled());
-    EXPECT_FALSE(form.MaximizeItem->isChecked());
-    EXPECT_FALSE(form.EditCurveItem->isEnabled());
-    EXPECT_TRUE(form.ResidualsItem->isEnabled());
-    EXPECT_FALSE(form.ZoomOutItem->isEnabled());
+    // The popup's items by plot and page: Maximize enabled and ticked, Edit
+    // Curve, Next Curve, Residuals ticked.
+    auto popup = [&](TPlot* p) {
+        OpenPopup(form, p);
+        std::string s;
+        for (QAction* a : {form.MaximizeItem, form.EditCurveItem, form.NextCurveItem})
+            s += a->isEnabled() ? 'y' : 'n';
+        for (QAction* a : {form.MaximizeItem, form.ResidualsItem}) s += a->isChecked() ? 'x' : '-';
+        return s;
+    };
+    EXPECT_EQ(popup(form.Plots[1]), "ynn-x");
     form.MaximizeItem->trigger();
     EXPECT_EQ(form.CurrentCurve, 1);
-    EXPECT_TRUE(form.Plots[0]->isHidden());
-    OpenPopup(form, form.Plots[1]);
-    EXPECT_TRUE(form.MaximizeItem->isChecked());
+    EXPECT_EQ(popup(form.Plots[1]), "ynnxx");
     form.MaximizeClick();
     EXPECT_EQ(form.CurrentCurve, -1);
-
-    // On a data page's own plot: no Maximize, editing allowed; one curve at a time.
     form.PageHolder->setCurrentWidget(first);
     TPlot* p = first->PagePlot;
-    OpenPopup(form, p);
-    EXPECT_FALSE(form.MaximizeItem->isEnabled());
-    EXPECT_TRUE(form.EditCurveItem->isEnabled());
-    EXPECT_FALSE(form.NextCurveItem->isEnabled());
+    EXPECT_EQ(popup(p), "nyn--");
     EXPECT_EQ(TMainForm::EditCurveTarget(*p), -1);  // no curve, no selection: all curves
     form.SingleCurveItem->trigger();
-    EXPECT_EQ(p->GetCurve(), 0);
     form.NextCurveClick();
-    EXPECT_EQ(p->GetCurve(), 1);
     EXPECT_EQ(TMainForm::EditCurveTarget(*p), -3);
-    OpenPopup(form, p);
-    EXPECT_TRUE(form.SingleCurveItem->isChecked());
-    EXPECT_TRUE(form.NextCurveItem->isEnabled());
+    form.ShowResidualsClick();
+    EXPECT_EQ(popup(p), "nyy-x");
     form.ShowSingleClick();
     EXPECT_EQ(p->GetCurve(), -1);
-    form.ShowResidualsClick();
-    EXPECT_TRUE(p->GetRes());
 
-    // A plot whose page has gone is not answered.
+    // A plot whose page has gone is not answered; one plot left cannot be maximised.
     form.PageHolder->setCurrentWidget(second);
     OpenPopup(form, second->PagePlot);
     msgs.Answer(MsgResult::Yes);
     form.DataDeletePage();
     EXPECT_EQ(form.PopupPlot(), nullptr);
-    form.ZoomInClick();
     form.EditCurveClick();
-    // With one plot left, Maximize is off on the plot page too.
     form.PageHolder->setCurrentWidget(form.PlotPage);
-    OpenPopup(form, form.Plots[0]);
-    EXPECT_FALSE(form.MaximizeItem->isEnabled());
+    EXPECT_EQ(popup(form.Plots[0])[0], 'n');
 }
 
 TEST(MainFormCommands, HelpShowsTheShippedFileAndAboutThePicture) {
@@ -352,18 +283,13 @@ TEST(MainFormCommands, HelpShowsTheShippedFileAndAboutThePicture) {
     const QString file = TMainForm::HelpFileName();
     ASSERT_TRUE(file.endsWith("help/Kivra99.html")) << file.toStdString();
     form.HelpButton->click();
-    ASSERT_NE(form.HelpWindow, nullptr);
+    form.HelpContentsItem->trigger();  // the same window again
+    ASSERT_EQ(form.findChildren<QTextBrowser*>().size(), 1);
     EXPECT_TRUE(form.HelpWindow->isVisible());
     EXPECT_EQ(form.HelpWindow->source().toLocalFile(), file);
     EXPECT_EQ(form.HelpWindow->windowTitle(), "KivraXP help");
-    EXPECT_TRUE(form.HelpWindow->toPlainText().contains("binding-1to1.mdl"));
-    form.HelpContentsItem->trigger();  // the same window again
-    EXPECT_EQ(form.findChildren<QTextBrowser*>().size(), 1);
-
     form.HelpAboutItem->trigger();
     ASSERT_NE(SplashForm, nullptr);
     EXPECT_TRUE(SplashForm->isVisible());
     EXPECT_EQ(form.StatusPanel0->text(), "Click on box to remove");
-    SplashForm->FormMouseDown();
-    EXPECT_FALSE(SplashForm->isVisible());
 }
