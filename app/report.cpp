@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/report/report_model.h"
-#include "engine/session/time_stamp.h"
+#include "engine/session/results.h"
 #include "platform/qt/canvas.h"
 #include "platform/qt/printer.h"
 #include "widgets/plot.h"
@@ -228,7 +228,7 @@ void TReport::PrintFitResults(const TReportResults& results) {
         c.TextOut(G.PrintLeft + indent, G.PrintY + H, v->NumPointsText);
         c.TextOut(G.PrintLeft + indent, G.PrintY + 2 * H, v->NumParamText);
         c.TextOut(G.PrintLeft + indent, G.PrintY + 3 * H, v->ChisqText);
-        c.TextOut(G.PrintLeft + 30 * p, G.PrintY + H, results.DataFileHeader);
+        c.TextOut(G.PrintLeft + 30 * p, G.PrintY + H, v->DataFileHeaderText);
         for (int k = 0; k < MaxSets; ++k) {
             const std::string& file = v->FileLabels[k];
             if (file.empty()) continue;

@@ -33,8 +33,9 @@ struct TReportHistogram : TMonteSummary {
 // grid's columns on the screen, which the report scales to the printer.
 struct TReportResults {
     const TResultsView* View = nullptr;
-    std::string DataFileHeader;
-    std::vector<int> ColWidths;  // screen pixels; a column without one is as wide as its texts
+    // The grid's columns as wide as the window shows them, in screen pixels;
+    // a column without a width is as wide as its texts.
+    std::vector<int> ColWidths;
     int ScreenZeroWidth = 0;     // width of "0" in the grid's screen font
 };
 

@@ -11,15 +11,19 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "app/mainform.h"
 #include "app/printreportdlg.h"
 #include "app/report.h"
-#include "engine/session/time_stamp.h"
+#include "engine/session/results.h"
 #include "platform/qt/canvas.h"
 #include "platform/qt/printer.h"
 #include "tests/gui/plot_fixture.h"
+#include "tests/support/scripted_messages.h"
 
 namespace kivra {
 namespace {
@@ -136,7 +140,6 @@ TEST(Report, SectionsPrintTheirTextsOneStampPerPageAndTablesGoOnUnderTheirHeader
     rig.content.Model = &model;
     const TResultsView results = ResultsOf(70);
     rig.content.Results.View = &results;
-    rig.content.Results.DataFileHeader = "Data Files:";
     rig.content.ResultsShown = true;
     rig.content.MonteShown = true;
     rig.content.Monte = {40, 38, 25, 0.29, 0};
@@ -287,6 +290,41 @@ TEST(PrintReportDlg, ChoicesConfirmedWithOKAreKeptAndStrangeStoredValuesIgnored)
     EXPECT_EQ(s.DataSim, TDataSim::Both);
     EXPECT_EQ(s.AxisWidth, "3");
     EXPECT_EQ(s.ResidualMode, TResidualMode::WithData);
+}
+
+TEST(MainFormReport, PrintsFromTheWindowUnlessARunIsGoing) {
+    test::ScriptedMessages msgs;
+    TMainForm form;
+    TPrintReportDlg dlg;
+    PrintReportDlg = &dlg;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("report.pdf");
+    form.ReportPrinter().SetOutputFile(path.toStdString());
+    form.AddPage();
+    auto okSoon = [&] { QTimer::singleShot(0, &dlg, [&] { dlg.OKBtn->click(); }); };
+
+    form.MonteRunning = true;
+    form.PrintButton->click();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_FALSE(QFile::exists(path));
+    form.MonteRunning = false;
+
+    okSoon();
+    form.FilePrintItem->trigger();
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_EQ(form.ReportPrinter().PageNumber(), 1);
+    // The results page was never shown: its section is not offered.
+    EXPECT_FALSE(dlg.ResultCheck->isEnabled());
+    EXPECT_EQ(msgs.Count(), 0u);
+
+    form.ReportPrinter().SetOutputFile(dir.filePath("no/such/folder/report.pdf").toStdString());
+    okSoon();
+    form.FilePrint();
+    ASSERT_EQ(msgs.Count(), 1u);
+    EXPECT_EQ(msgs.Last().Text, "Unable to open file");
+    EXPECT_EQ(msgs.Last().Caption, "File Error");
+    EXPECT_EQ(msgs.Last().Icon, MsgIcon::Exclamation);
+    PrintReportDlg = nullptr;
 }
 
 } // namespace
