@@ -42,18 +42,6 @@ TEST(ReportLayout, OnePageGridIsSquareRootColumnsRoundedHalfUp) {
 
 TEST(ReportLayout, PlotPassesPlaceAndTurnPages) {
     using D = FakePages::Drawn;
-    {  // Full-page data, then half-page residuals starting on a new page.
-        FakePages pages;
-        PlacePlots(pages, TPlotMode::FullPage, 3, pages.Drawer());
-        PlacePlots(pages, TPlotMode::HalfPage, 3, pages.Drawer());
-        EXPECT_EQ(pages.Pages, 5);
-        EXPECT_EQ(pages.Log, (std::vector<D>{{1, 0, 100, 100, 1000, 1000},
-                                             {2, 1, 100, 100, 1000, 1000},
-                                             {3, 2, 100, 100, 1000, 1000},
-                                             {4, 0, 100, 100, 1000, 500},
-                                             {4, 1, 100, 600, 1000, 500},
-                                             {5, 2, 100, 100, 1000, 500}}));
-    }
     {  // Three on one page below something: a new page, 2 x 2 cells, the row left unfinished still ends.
         FakePages pages;
         pages.G.PrintY = 300;
@@ -211,7 +199,6 @@ TEST(ReportModel, PagesWithoutArraysPrintZerosInsteadOfReadingThem) {
     const std::vector<std::string> lines = ModelReportLines(one.m, {true, false, true, true});
     EXPECT_EQ(lines[3], "   \t   Curve 1  0.00");
     EXPECT_EQ(lines[4], "   C\t0.00");
-    EXPECT_EQ(lines.back().substr(0, 19), "   Curve 1  0.00\tCu");
 }
 
 } // namespace
