@@ -13,6 +13,7 @@
 
 #include "engine/session/frame_rules.h"
 #include "engine/session/mainform_core.h"
+#include "platform/qt/printer.h"
 
 class QAction;
 class QFileDialog;
@@ -208,6 +209,14 @@ public:
 
     // ==== printed report (mainform_report.cpp) ====================================
     void ConnectReportCommands();
+    // "&Print..." and the Print button: the report options, then the report
+    // on the report's printer. Nothing while a run is going.
+    void FilePrint();
+    // The printer set-up: a printer of the system or a PDF file.
+    void PrintSetupDialog();
+    // The printer of the report, made when first needed.
+    Printer& ReportPrinter();
+    std::unique_ptr<Printer> PrinterObj;
 
     // ==== file, data, help and plot popup commands (mainform_commands.cpp) ========
     void ConnectCommands();
