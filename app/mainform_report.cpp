@@ -16,6 +16,7 @@ namespace kivra {
 void TMainForm::ConnectReportCommands() {
     connect(FilePrintItem, &QAction::triggered, this, [this] { FilePrint(); });
     connect(PrintButton, &QToolButton::clicked, this, [this] { FilePrint(); });
+    connect(FilePrintSetupItem, &QAction::triggered, this, [this] { PrintSetupDialog(); });
 }
 
 Printer& TMainForm::ReportPrinter() {
