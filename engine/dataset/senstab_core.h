@@ -174,6 +174,9 @@ public:
     // 4 residuals), replacing the file only once the new one is complete.
     // False after a message.
     bool WriteData(const std::string& fileName, int mask);
+    // Takes over the data set of another page (a reader's scratch page): arrays,
+    // counts, injections, flows and stocks. The other page is left without data.
+    void TakeDataSet(TSensTabCore& from);
 
     // ---- smoothing and noise -----------------------------------------------------------
     // Savitzky-Golay coefficients of a window of nl points left and nr right, polynomial
