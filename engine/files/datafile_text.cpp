@@ -68,6 +68,12 @@ void AppendNumber(std::string& out, double value) {
     out.append(buf, r.ptr);
 }
 
+void AppendTime(std::string& out, double value) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, r.ptr);
+}
+
 TSensTabCore::FileText::FileText(std::string text) : text_(std::move(text)) {
     std::size_t from = 0;
     if (text_.compare(0, 3, "\xEF\xBB\xBF") == 0) from = 3;

@@ -21,6 +21,9 @@ inline bool IsBlankText(std::string_view s) { return IsBlankText(s.data(), s.dat
 
 // Appends value in general notation with 6 significant digits, whatever the locale.
 void AppendNumber(std::string& out, double value);
+// Appends a time with the fewest digits that read back to the same value, so
+// that closely spaced times late in a long curve stay apart.
+void AppendTime(std::string& out, double value);
 
 class TSensTabCore::FileText {
 public:
