@@ -94,26 +94,19 @@ void ModelReader::Fail(std::string reason) const { throw ModelFileError{f_.Tell(
 
 bool ModelReader::AtLineStart() const {
     const std::size_t pos = f_.Tell();
-    return pos == 0 || f_.LineAt(pos - 1).empty();
+    return pos == 0 || f_.View()[pos - 1] == '\n';
 }
 
 std::string_view ModelReader::Token() {
-    std::size_t pos = f_.Tell();
-    while (pos < f_.Size()) {
-        const std::string_view line = f_.LineAt(pos);
-        std::size_t k = 0;
-        while (k < line.size() && IsSpace(line[k])) ++k;
-        if (k < line.size()) {
-            f_.Seek(pos + k);
-            last_ = pos + k;
-            const std::size_t e = std::find_if(line.begin() + static_cast<std::ptrdiff_t>(k), line.end(), IsSpace) -
-                                  line.begin();
-            return line.substr(k, e - k);
-        }
-        pos += line.size() + 1;
-    }
-    f_.Seek(pos);
-    return {};
+    // Character by character: a line of many fields costs no more than its length.
+    const std::string_view text = f_.View();
+    std::size_t b = f_.Tell();
+    while (b < text.size() && IsSpace(text[b])) ++b;
+    f_.Seek(b);
+    last_ = b;
+    std::size_t e = b;
+    while (e < text.size() && !IsSpace(text[e])) ++e;
+    return text.substr(b, e - b);
 }
 
 int ModelReader::Int() {
@@ -157,12 +150,15 @@ std::string ModelReader::Counted() {
     if (n < 0) Fail("a text length of " + std::to_string(n));
     if (n == 0) return {};
     const std::size_t pos = f_.Tell();
-    const std::string_view rest = f_.LineAt(pos);
+    const std::string_view text = f_.View();
     const auto len = static_cast<std::size_t>(n);
-    if (!rest.empty() && (rest[0] == ' ' || rest[0] == '\t') && rest.size() > len &&
-        (rest.size() == len + 1 || IsSpace(rest[len + 1]))) {
-        f_.Seek(pos + 1 + len);
-        return DecodeText(rest.substr(1, len));
+    if (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t') && text.size() - pos > len) {
+        const std::string_view bytes = text.substr(pos + 1, len);
+        const std::size_t after = pos + 1 + len;
+        if (bytes.find('\n') == std::string_view::npos && (after == text.size() || IsSpace(text[after]))) {
+            f_.Seek(after);
+            return DecodeText(bytes);
+        }
     }
     const std::string_view word = Token();
     if (word.empty()) Fail("the file ends early");
