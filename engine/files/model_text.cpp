@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <type_traits>
 
 #include "engine/files/datafile_text.h"
 #include "platform/core/messages.h"
@@ -109,18 +110,27 @@ std::string_view ModelReader::Token() {
     return text.substr(b, e - b);
 }
 
-int ModelReader::Int() {
+template <class T>
+T ModelReader::Field(const char* kind) {
     std::string_view t = Token();
     if (t.empty()) Fail("the file ends early");
     const std::size_t n = t.size();
     if (t.size() > 1 && t[0] == '+' && t[1] != '-') t.remove_prefix(1);
-    int v = 0;
-    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    T v{};
+    std::from_chars_result r;
+    if constexpr (std::is_floating_point_v<T>)
+        r = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
+    else
+        r = std::from_chars(t.data(), t.data() + t.size(), v);
     if (r.ec != std::errc() || r.ptr != t.data() + t.size())
-        Fail("\"" + std::string(t.substr(0, 40)) + "\" is not a whole number");
+        Fail("\"" + std::string(t.substr(0, 40)) + "\" is not " + kind);
     f_.Seek(f_.Tell() + n);
     return v;
 }
+
+int ModelReader::Int() { return Field<int>("a whole number"); }
+
+double ModelReader::Double() { return Field<double>("a number"); }
 
 int ModelReader::IntIn(int lo, int hi, const char* what) {
     const int v = Int();
@@ -129,19 +139,6 @@ int ModelReader::IntIn(int lo, int hi, const char* what) {
         Fail(std::string(what) + " " + std::to_string(v) + " is outside " + std::to_string(lo) + ".." +
              std::to_string(hi));
     }
-    return v;
-}
-
-double ModelReader::Double() {
-    std::string_view t = Token();
-    if (t.empty()) Fail("the file ends early");
-    const std::size_t n = t.size();
-    if (t.size() > 1 && t[0] == '+' && t[1] != '-') t.remove_prefix(1);
-    double v = 0;
-    const auto r = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
-    if (r.ec != std::errc() || r.ptr != t.data() + t.size())
-        Fail("\"" + std::string(t.substr(0, 40)) + "\" is not a number");
-    f_.Seek(f_.Tell() + n);
     return v;
 }
 

@@ -54,6 +54,8 @@ public:
 
 private:
     std::string_view Token();
+    template <class T>
+    T Field(const char* kind);
     bool AtLineStart() const;
     TSensTabCore::FileText& f_;
     std::size_t last_ = 0;  // where the last field began

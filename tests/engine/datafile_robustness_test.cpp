@@ -119,6 +119,23 @@ std::string Mutate(const std::string& text, std::mt19937& rng) {
     }
 }
 
+// Every file cut after each of its lines, then mutated copies up to 3000 cases.
+std::vector<std::string> Cases(const std::vector<std::string>& files, unsigned seed) {
+    std::vector<std::string> cases;
+    for (const auto& f : files) {
+        const auto lines = SplitLines(f);
+        for (std::size_t n = 0; n <= lines.size(); ++n)
+            cases.push_back(Join(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n))));
+    }
+    std::mt19937 rng(seed);
+    while (cases.size() < 3000) {
+        std::string s = files[rng() % files.size()];
+        for (int n = 1 + static_cast<int>(rng() % 3); n > 0; --n) s = Mutate(s, rng);
+        cases.push_back(std::move(s));
+    }
+    return cases;
+}
+
 } // namespace
 
 TEST(DataFileRobustness, MutatedFilesLoadConsistentlyOrChangeNothing) {
@@ -135,18 +152,7 @@ TEST(DataFileRobustness, MutatedFilesLoadConsistentlyOrChangeNothing) {
         ASSERT_TRUE(Consistent(page)) << f;
     }
 
-    std::vector<std::string> cases;
-    for (const auto& f : files) {  // truncation at every line
-        const auto lines = SplitLines(f);
-        for (std::size_t n = 0; n <= lines.size(); ++n)
-            cases.push_back(Join(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n))));
-    }
-    std::mt19937 rng(20261207);
-    while (cases.size() < 3000) {
-        std::string s = files[rng() % files.size()];
-        for (int n = 1 + static_cast<int>(rng() % 3); n > 0; --n) s = Mutate(s, rng);
-        cases.push_back(std::move(s));
-    }
+    const std::vector<std::string> cases = Cases(files, 20261207);
 
     int loaded = 0;
     for (std::size_t c = 0; c < cases.size(); ++c) {
@@ -189,18 +195,7 @@ TEST(ModelFileRobustness, MutatedFilesLoadWholeOrChangeNothing) {
     };
     for (const auto& f : files) ASSERT_TRUE(form.LoadModelFile(dir.Write("start.mdl", f))) << f;
 
-    std::vector<std::string> cases;
-    for (const auto& f : files) {  // truncation at every line
-        const auto lines = SplitLines(f);
-        for (std::size_t n = 0; n <= lines.size(); ++n)
-            cases.push_back(Join(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n))));
-    }
-    std::mt19937 rng(20261208);
-    while (cases.size() < 3000) {
-        std::string s = files[rng() % files.size()];
-        for (int n = 1 + static_cast<int>(rng() % 3); n > 0; --n) s = Mutate(s, rng);
-        cases.push_back(std::move(s));
-    }
+    const std::vector<std::string> cases = Cases(files, 20261208);
 
     int loaded = 0;
     for (std::size_t c = 0; c < cases.size(); ++c) {
