@@ -250,7 +250,7 @@ bool TSensTabCore::GetDataLine(FileText& f, int n, SlotArrays& slots) {
         double v = 0;
         if (!ScanNumber(p, cellEnd, v)) return false;
         slots[j][i] = v;
-        if (cellEnd == end) return i + 1 == n;
+        if (cellEnd == end) return true;  // a row that ends early: the later curves keep their values
         p = cellEnd + 1;
     }
     return IsBlankText(p, end);
@@ -279,6 +279,10 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
         buf += '\t';
         AppendNumber(buf, v);
     };
+    auto cellTime = [&](double t) {
+        buf += '\t';
+        AppendTime(buf, t);
+    };
 
     buf += "Vers 3.4";
     buf += static_cast<char>('0' + mask);
@@ -292,9 +296,9 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
         buf += "Conc" + n;
         for (int i : curves) cellNumber(ConcIsFraction[j][i] ? InjConc[j][i] * StockConc[j] : InjConc[j][i]);
         buf += "\nStart" + n;
-        for (int i : curves) cellNumber(InjStart[j][i]);
+        for (int i : curves) cellTime(InjStart[j][i]);
         buf += "\nStop" + n;
-        for (int i : curves) cellNumber(InjStop[j][i]);
+        for (int i : curves) cellTime(InjStop[j][i]);
         buf += "\nRInd" + n;
         for (int i : curves) cellNumber(RefIndex[j][i]);
         buf += '\n';
@@ -325,7 +329,7 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
             if (!first) buf += '\t';
             first = false;
             if (k < PointCount[i]) {
-                AppendNumber(buf, Time[i][k]);
+                AppendTime(buf, Time[i][k]);
                 if (mask & PartData) cellNumber(Data[i][k]);
                 if (mask & PartSim) cellNumber(Sim[i][k]);
                 if (mask & PartRes) cellNumber(Data[i][k] - Sim[i][k]);

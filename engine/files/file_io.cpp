@@ -1,5 +1,8 @@
 #include "engine/files/file_io.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <filesystem>
 #include <new>
@@ -32,6 +35,21 @@ ReadResult ReadWholeFile(const std::string& name, std::string& out) {
         if (n < sizeof buf) break;
     }
     return std::ferror(fp.get()) ? ReadResult::CannotOpen : ReadResult::Ok;
+}
+
+// The new file of a save takes over who may read and change the old one, and its
+// group where the system lets us, before anything is written into it: saving
+// must not make a private file readable by others.
+void TakeOverAccess(const std::string& oldFile, std::FILE* out) {
+    struct stat st {};
+    if (::stat(oldFile.c_str(), &st) != 0) return;  // a new file gets the usual rights
+    const int fd = ::fileno(out);
+    if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+        // Not a member of that group: the file keeps ours.
+    }
+    if (::fchmod(fd, st.st_mode & 07777) != 0) {
+        // The rights could not be set: the file keeps the usual ones.
+    }
 }
 
 } // namespace
@@ -79,6 +97,7 @@ bool ReplacingFile::Open(const std::string& fileName) {
         ShowMessage("Unable to open file", "File Error", MsgButtons::Ok, MsgIcon::Exclamation);
         return false;
     }
+    TakeOverAccess(target_, out_.get());
     ok_ = true;
     return true;
 }
@@ -92,14 +111,7 @@ bool ReplacingFile::Commit() {
     if (!out_) return false;
     if (std::fclose(out_.release()) != 0) ok_ = false;
     std::error_code ec;
-    if (ok_) {
-        // A private file stays private: the new one takes the old one's bits.
-        std::error_code missing;
-        const auto old = std::filesystem::status(target_, missing);
-        if (!missing && std::filesystem::exists(old))
-            std::filesystem::permissions(temp_, old.permissions(), std::filesystem::perm_options::replace, ec);
-        if (!ec) std::filesystem::rename(temp_, target_, ec);
-    }
+    if (ok_) std::filesystem::rename(temp_, target_, ec);
     if (!ok_ || ec) {
         std::remove(temp_.c_str());
         ShowMessage("Unable to write file", "File Error", MsgButtons::Ok, MsgIcon::Exclamation);

@@ -21,14 +21,14 @@ public:
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-    // Creates the temporary for fileName; a link is followed, so that the file it
-    // points to is replaced and the link stays. False after "Unable to open file".
+    // Creates the temporary for fileName with the old file's permission bits and
+    // group; a link is followed, so that the file it points to is replaced and the
+    // link stays. False after "Unable to open file".
     bool Open(const std::string& fileName);
     // Appends text; a failure is kept for Commit to report.
     void Write(std::string_view text);
-    // Completes the temporary, gives it the old file's permission bits and renames
-    // it over the old file. False after "Unable to write file"; the old file is
-    // then as it was.
+    // Completes the temporary and renames it over the old file. False after
+    // "Unable to write file"; the old file is then as it was.
     bool Commit();
 
 private:

@@ -214,8 +214,10 @@ void TSensTabCore::WriteSet(std::string& out, const TModelData& model) const {
         number(StockConc[j], '\t');
         integer(FitStockLocal[j], '\n');
         for (int i = 0; i < curves; ++i) {
-            number(InjStart[j][i], '\t');
-            number(InjStop[j][i], '\t');
+            AppendTime(out, InjStart[j][i]);
+            out += '\t';
+            AppendTime(out, InjStop[j][i]);
+            out += '\t';
             number(InjConc[j][i], '\t');
             number(RefIndex[j][i], '\t');
             integer(FitRefIndex[j][i], '\t');
