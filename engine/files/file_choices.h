@@ -1,6 +1,6 @@
 #pragma once
-// The questions the file routines put to the user: which file to open or save,
-// which part of a multi-part file to load, which traces of a page to save. The program installs
+// The questions the data file routines put to the user: which part of a
+// multi-part file to load, which traces of a page to save. The program installs
 // an implementation over its dialogs; tests install one that answers from a
 // script. Without one, every question is cancelled.
 #include <string>
@@ -21,14 +21,6 @@ struct SaveParts {
     bool OneFile = false;
 };
 
-// An open or save dialog: its title, the extension given to a name typed without
-// one (no dot; empty for none) and its filter ("Model files|*.mdl|All files|*.*").
-struct FileDialogSpec {
-    std::string Title;
-    std::string DefaultExt;
-    std::string Filter;
-};
-
 class FileChoices {
 public:
     virtual ~FileChoices() = default;
@@ -38,10 +30,6 @@ public:
     virtual int ChooseLoadPart(int parts, int preset) = 0;
     // Which traces of the page to save; false when the user cancels.
     virtual bool ChooseSaveParts(SaveParts& parts) = 0;
-    // The name of a file to open, or to save (asking before an existing file is
-    // replaced); empty when the user cancels.
-    virtual std::string ChooseOpenName(const FileDialogSpec& dialog) { (void)dialog; return {}; }
-    virtual std::string ChooseSaveName(const FileDialogSpec& dialog) { (void)dialog; return {}; }
 };
 
 // Installs the implementation every later question goes to; null restores the

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "engine/files/datafile_text.h"
-#include "engine/files/file_choices.h"
 #include "engine/files/file_io.h"
 #include "engine/files/model_text.h"
 #include "engine/model/model_sync.h"
@@ -16,8 +15,6 @@
 
 namespace kivra {
 namespace {
-
-const char* const ModelFilter = "Model files|*.mdl|All files|*.*";
 
 int Blanks(std::string_view line) { return static_cast<int>(std::count(line.begin(), line.end(), ' ')); }
 
@@ -129,10 +126,12 @@ void ParseResults(ModelReader& r, std::size_t fileSize, TResultsView& v) {
     const long long cells = static_cast<long long>(v.Rows) * v.Cols;
     if (cells > static_cast<long long>(fileSize)) r.Fail("more cells than the file holds");
     for (long long c = 0; c < cells; ++c) v.Cells.push_back(r.WholeLine());
-    for (int n = 0; !r.AtEnd(); ++n) {
+    int n = 0;
+    for (; !r.AtEnd(); ++n) {
         if (n == MaxSets) r.Fail("more than six data-file labels");
         v.FileLabels[n] = r.WholeLine();
     }
+    v.DataFileHeaderText = n > 1 ? "Data Files:" : "Data File:";
 }
 
 void WriteModelPart(std::string& out, const TModelData& m, int pages) {
@@ -249,8 +248,8 @@ void TMainFormCore::WriteResults(std::string& out) const {
 
 bool TMainFormCore::LoadModel() {
     if (Busy()) return false;
-    const std::string name = CurrentFileChoices().ChooseOpenName({"Open Model", "", ModelFilter});
-    if (name.empty()) return false;
+    std::string name;
+    if (!AskFileName(FileDialog::ModelOpen, name)) return false;
     ProcessMessages();  // the dialog goes before the reading starts
     return LoadModelFile(name);
 }
@@ -339,8 +338,8 @@ bool TMainFormCore::LoadModelFile(const std::string& fileName) {
 
 bool TMainFormCore::SaveModel() {
     if (Busy()) return false;
-    const std::string name = CurrentFileChoices().ChooseSaveName({"Save Model", "mdl", ModelFilter});
-    if (name.empty()) return false;
+    std::string name;
+    if (!AskFileName(FileDialog::ModelSave, name)) return false;
     return SaveModelFile(name);
 }
 

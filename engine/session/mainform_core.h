@@ -100,13 +100,13 @@ public:
     bool Destroying = false;
 
     // ---- model file (engine/files/model_file.cpp) ----------------------------------
-    // File Open on the model page: asks for a model file and loads it. The model
+    // File Open on the model page: asks for a model file (AskFileName) and loads it. The model
     // part is read into a scratch record and the set blocks into scratch pages, so
     // that a refused or damaged file changes nothing. False when nothing was
     // chosen, a run is going, or the file was refused (after its message).
     bool LoadModel();
     bool LoadModelFile(const std::string& fileName);
-    // File Save on the model page: asks for a name, synchronises the model and
+    // File Save on the model page: asks for a name (AskFileName), synchronises the model and
     // writes the whole file (version 3.5) through a temporary file. False when
     // nothing was chosen, a run is going, or the file could not be written (after
     // its message).

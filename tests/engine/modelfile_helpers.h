@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the model file tests: a main window half that counts its hooks and
 // makes pages whose caption a test can set, and a model of every kind of field.
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -34,8 +35,18 @@ class CountingForm : public TMainFormCore {
 public:
     CaptionPage& At(int i) { return static_cast<CaptionPage&>(Page(i)); }
     int panelsWritten = 0, resultsShown = 0;
+    // Answers to the file dialogs, in order ("" cancels), and the dialogs asked.
+    std::deque<std::string> names;
+    std::vector<FileDialog> asked;
 
 protected:
+    bool AskFileName(FileDialog which, std::string& fileName) override {
+        asked.push_back(which);
+        if (names.empty()) return false;
+        fileName = names.front();
+        names.pop_front();
+        return !fileName.empty();
+    }
     std::unique_ptr<TSensTabCore> MakePage() override { return std::make_unique<CaptionPage>(); }
     void WritePanels(const TModelData&) override { ++panelsWritten; }
     void ResultsChanged() override { ++resultsShown; }

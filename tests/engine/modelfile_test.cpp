@@ -6,7 +6,6 @@
 
 #include "tests/engine/datafile_helpers.h"
 #include "tests/engine/modelfile_helpers.h"
-#include "tests/support/scripted_file_choices.h"
 #include "tests/support/scripted_messages.h"
 
 using namespace kivra;
@@ -34,11 +33,10 @@ std::string WithCrLf(const std::string& s) {
 
 TEST(ModelFile, WritesTheCurrentFormAndReadsItBackByteForByte) {
     ScriptedMessages msgs;
-    ScriptedFileChoices choices;
     ScratchDir dir("model");
     CountingForm form;
     MakeRichForm(form);
-    choices.AnswerName(dir.Path("rich.mdl"));
+    form.names.push_back(dir.Path("rich.mdl"));
     ASSERT_TRUE(form.SaveModel());
     const std::string golden = TestDataFile("rich35.mdl");
     ASSERT_FALSE(golden.empty());
@@ -47,21 +45,15 @@ TEST(ModelFile, WritesTheCurrentFormAndReadsItBackByteForByte) {
 
     CountingForm back;
     back.AddPage();
-    choices.AnswerName(dir.Path("rich.mdl"));
+    back.names.push_back(dir.Path("rich.mdl"));
     msgs.Answer(MsgResult::Yes);
     ASSERT_TRUE(back.LoadModel());
     ASSERT_EQ(msgs.Count(), 1u);
     EXPECT_EQ(msgs.Last().Text, "Load associated data sets?\n   (Delete existing sets)");
     EXPECT_EQ(msgs.Last().Caption, "Load Model");
     EXPECT_EQ(msgs.Last().Buttons, MsgButtons::YesNo);
-    const auto& dialogs = choices.NameQuestions();
-    ASSERT_EQ(dialogs.size(), 2u);
-    EXPECT_TRUE(dialogs[0].Save);
-    EXPECT_EQ(dialogs[0].Dialog.Title, "Save Model");
-    EXPECT_EQ(dialogs[0].Dialog.DefaultExt, "mdl");
-    EXPECT_FALSE(dialogs[1].Save);
-    EXPECT_EQ(dialogs[1].Dialog.Title, "Open Model");
-    EXPECT_EQ(dialogs[1].Dialog.Filter, "Model files|*.mdl|All files|*.*");
+    EXPECT_EQ(form.asked, std::vector{CountingForm::FileDialog::ModelSave});
+    EXPECT_EQ(back.asked, std::vector{CountingForm::FileDialog::ModelOpen});
     EXPECT_EQ(Saved(back, dir), golden);
 
     const TModelData& m = back.Model;
@@ -90,6 +82,7 @@ TEST(ModelFile, WritesTheCurrentFormAndReadsItBackByteForByte) {
     EXPECT_TRUE(back.Results.Shown);
     EXPECT_EQ(back.Results.Cells[4], "1.23e+06");
     EXPECT_EQ(back.Results.FileLabels[1], "run3.txt");
+    EXPECT_EQ(back.Results.DataFileHeaderText, "Data Files:");
     EXPECT_GE(back.resultsShown, 1);
 
     // A damaged tail costs only the results page.
@@ -235,12 +228,11 @@ TEST(ModelFile, RefusesWhatItCannotReadAndChangesNothing) {
 
 TEST(ModelFile, SavingKeepsPermissionsAndReportsFailures) {
     ScriptedMessages msgs;
-    ScriptedFileChoices choices;
     ScratchDir dir("model-save");
     CountingForm form;
     MakeRichForm(form);
 
-    choices.AnswerName("");
+    form.names.push_back("");
     EXPECT_FALSE(form.SaveModel());
     EXPECT_TRUE(dir.Files().empty());
 

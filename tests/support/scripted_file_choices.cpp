@@ -27,15 +27,4 @@ bool ScriptedFileChoices::ChooseSaveParts(SaveParts& parts) {
     return a.Ok;
 }
 
-std::string ScriptedFileChoices::Name(bool save, const FileDialogSpec& dialog) {
-    nameQuestions_.push_back({save, dialog});
-    if (nameAnswers_.empty()) {
-        ADD_FAILURE() << "unscripted file dialog: " << dialog.Title;
-        return {};
-    }
-    std::string r = nameAnswers_.front();
-    nameAnswers_.pop_front();
-    return r;
-}
-
 } // namespace kivra::test

@@ -1,7 +1,6 @@
 #pragma once
 // File questions for tests: answered from a script, each question recorded.
 #include <deque>
-#include <string>
 #include <vector>
 
 #include "engine/files/file_choices.h"
@@ -25,18 +24,8 @@ public:
     bool AlwaysPreset = false;
     void AnswerSave(bool ok, const SaveParts& parts) { saveAnswers_.push_back({ok, parts}); }
 
-    // The next answers to the open and save dialogs: a file name, or "" to cancel.
-    void AnswerName(const std::string& name) { nameAnswers_.push_back(name); }
-    struct NameQuestion {
-        bool Save;
-        FileDialogSpec Dialog;
-    };
-    const std::vector<NameQuestion>& NameQuestions() const { return nameQuestions_; }
-
     int ChooseLoadPart(int parts, int preset) override;
     bool ChooseSaveParts(SaveParts& parts) override;
-    std::string ChooseOpenName(const FileDialogSpec& dialog) override { return Name(false, dialog); }
-    std::string ChooseSaveName(const FileDialogSpec& dialog) override { return Name(true, dialog); }
 
     const std::vector<LoadQuestion>& LoadQuestions() const { return loadQuestions_; }
 
@@ -45,10 +34,7 @@ private:
         bool Ok;
         SaveParts Parts;
     };
-    std::string Name(bool save, const FileDialogSpec& dialog);
     std::deque<int> loadAnswers_;
-    std::deque<std::string> nameAnswers_;
-    std::vector<NameQuestion> nameQuestions_;
     std::deque<SaveAnswer> saveAnswers_;
     std::vector<LoadQuestion> loadQuestions_;
 };
