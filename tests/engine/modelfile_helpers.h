@@ -27,13 +27,10 @@ public:
         CaptionText = c;
         FileNameString = c;
     }
-    void SetBlockRead(const TModelData&) override { ++blocksShown; }
-    int blocksShown = 0;
 };
 
 class CountingForm : public TMainFormCore {
 public:
-    CaptionPage& At(int i) { return static_cast<CaptionPage&>(Page(i)); }
     int panelsWritten = 0, resultsShown = 0;
     // Answers to the file dialogs, in order ("" cancels), and the dialogs asked.
     std::deque<std::string> names;

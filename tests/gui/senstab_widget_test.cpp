@@ -286,33 +286,3 @@ TEST(SensTabWidget, ALoadedFileIsShownUnderItsName) {
     EXPECT_TRUE(loaded.PagePlot->GetShowData());
     std::remove(file.c_str());
 }
-
-TEST(SensTabWidget, ASetReadFromAModelFileKeepsItsLocalSpeciesThroughTheNextSynchronisation) {
-    test::ScriptedMessages msgs;
-    TModelData model;
-    model.NumSpeciesLines = model.NumSpecies = 2;
-    model.SpecName[0] = "A";
-    model.SpecName[1] = "B";
-    model.SpecLocal[1] = true;
-    for (auto& row : model.AnalyteInj) row[0] = row[1] = -1;
-    model.InitConc[1][1] = 250;
-    model.Response[1][1] = true;
-
-    TSensTabCore read;
-    read.Tag = 1;
-    read.CreateSet(1, 30, 10);
-    read.Modelled = true;
-    TSensTab page;
-    page.Tag = 1;
-    page.TakeReadSet(read, model);
-    EXPECT_FALSE(page.PagePlot->GetShowData());  // a made-up set is not loaded data
-    EXPECT_TRUE(page.PagePlot->GetShowSim());
-    EXPECT_EQ(page.PointCount[0], 3);
-
-    TModelData next = model;
-    next.InitConc[1][1] = 0;
-    next.Response[1][1] = false;
-    page.GetPanelSpecies(next);
-    EXPECT_EQ(next.InitConc[1][1], 250);
-    EXPECT_TRUE(next.Response[1][1]);
-}
