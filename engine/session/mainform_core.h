@@ -6,6 +6,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/dataset/senstab_core.h"
@@ -97,6 +98,29 @@ public:
     // The results page's texts; ResultsChanged shows them.
     TResultsView Results;
     bool Destroying = false;
+
+    // ---- model file (engine/files/model_file.cpp) ----------------------------------
+    // File Open on the model page: asks for a model file (AskFileName) and loads it. The model
+    // part is read into a scratch record and the set blocks into scratch pages, so
+    // that a refused or damaged file changes nothing. False when nothing was
+    // chosen, a run is going, or the file was refused (after its message).
+    bool LoadModel();
+    bool LoadModelFile(const std::string& fileName);
+    // File Save on the model page: asks for a name (AskFileName), synchronises the model and
+    // writes the whole file (version 3.5) through a temporary file. False when
+    // nothing was chosen, a run is going, or the file could not be written (after
+    // its message).
+    bool SaveModel();
+    bool SaveModelFile(const std::string& fileName);
+    // The model part, from the second line, into model. False after a message.
+    bool ReadModel(TSensTabCore::FileText& f, int version, TModelData& model);
+    // The results part into Results (ResultsChanged follows). A missing or damaged
+    // part hides the results page; false then.
+    bool ReadResults(TSensTabCore::FileText& f);
+    void WriteResults(std::string& out) const;
+    // The version a model file's first line names: 30, 32, 33, 34 or 35; 0 when
+    // it is not a model file, -1 for a version 3 form that is not read.
+    static int ModelFileVersion(std::string_view firstLine);
 
 protected:
     // ---- hooks the window answers ------------------------------------------------
