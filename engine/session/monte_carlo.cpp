@@ -9,6 +9,8 @@
 #include "engine/fit/fit_engine.h"
 #include "engine/fit/fit_loop.h"
 #include "engine/fit/fit_params.h"
+#include "engine/fit/fit_stats.h"
+#include "engine/fit/param_labels.h"
 #include "engine/model/model_sync.h"
 #include "engine/numeric/randoms.h"
 #include "engine/session/mainform_core.h"
@@ -228,14 +230,22 @@ bool MonteRun::SetUp() {
         ShowMessage(NoMemoryText, RunMcError);
         return false;
     }
-    GetFitParams(model, a_.get(), ia_.data(), n_);
+    kivra::GetFitParams(model, a_.get(), ia_.data(), n_);
     for (int k = 1; k <= n_; ++k) set_[k] = a_[k];
+    // The histograms' titles: "3. kfwd: A + B = AB".
+    const ParamLabelList labels = kivra::GetParamLabels(model);
+    std::vector<std::string> titles;
+    for (int k = 1; k <= n_; ++k) {
+        const auto i = static_cast<std::size_t>(k - 1);
+        titles.push_back(std::to_string(k) + ". " + (k <= labels.Count() ? labels.Type[i] : "") + ": " +
+                         (k <= labels.Count() ? labels.Scope[i] : ""));
+    }
     // A non-negative parameter is drawn again until its start is not negative,
-    // which from a negative set value may never happen.
+    // which from a negative set value would never end.
     for (int k = 1; k <= n_; ++k) {
         if (ia_[static_cast<std::size_t>(k)] == FitCodeNonNegative && !(set_[k] >= 0)) {
-            ShowMessage("The set value of parameter " + std::to_string(k) +
-                            " is negative; it must not be for a Monte Carlo run",
+            ShowMessage("Negative set value of " + titles[static_cast<std::size_t>(k - 1)] +
+                            "\nIt must be 0 or more for a Monte Carlo run",
                         RunMonteError);
             return false;
         }
@@ -263,7 +273,7 @@ bool MonteRun::SetUp() {
 
     std::vector<std::unique_ptr<THistogramCore>> histograms;
     for (int k = 1; k <= n_; ++k) {
-        auto h = f_.MakeHistogram(3 * cycles_, std::to_string(k) + ". ");
+        auto h = f_.MakeHistogram(3 * cycles_, titles[static_cast<std::size_t>(k - 1)]);
         if (!h || !h->Allocated()) {
             ShowMessage(NoMemoryText, RunMcError);
             f_.MonteRunning = false;
@@ -359,12 +369,12 @@ std::string MonteRun::TakeResults(TMonteRecord& record) {
     f_.ShowFitResults(model, n_, covar_.get(), a_.get(), chisq_);
     f_.ShowModel(model, false, 1.0);
     std::string error;
-    const double residualSD = std::sqrt(chisq_ / (model.NumDataPoints - n_));
+    const double residualSD = ResidualStdDev(chisq_, model.NumDataPoints, n_);
     for (int k = 1; k <= n_; ++k) {
         record.Result[k] = a_[k];
-        const double se = residualSD * std::sqrt(covar_[k][k]);
+        double se = 0;
         // What is not a number stays out of every statistic.
-        if (!(covar_[k][k] >= 0) || !std::isfinite(se)) {
+        if (!ParamStdError(covar_.get(), k, residualSD, se) || !std::isfinite(se)) {
             if (error.empty()) error = "Negative variance";
         } else if (!std::isfinite(a_[k])) {
             if (error.empty()) error = "Invalid result";

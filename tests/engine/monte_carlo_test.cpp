@@ -87,6 +87,10 @@ TEST(MonteCarlo, SpreadOfResultsMatchesTheirStandardErrors) {
     ASSERT_EQ(form.MonteSucceeded, 30);
     EXPECT_EQ(form.MonteCycles, 30);
     ASSERT_EQ(form.Histograms.size(), 3u);
+    EXPECT_EQ(form.Histograms[0]->Title, "1. Rfac: C");
+    EXPECT_EQ(form.Histograms[1]->Title, "2. kfwd: A + B = C");
+    EXPECT_EQ(form.Histograms[2]->Title, "3. krev: A + B = C");
+    EXPECT_EQ(form.Histograms[1]->SetValue, form.Setup.Ka);
     ASSERT_EQ(form.Errors.size(), 30u);
     for (int k = 0; k < 3; ++k) {
         double error = 0;
@@ -184,7 +188,7 @@ TEST(MonteCarlo, RefusalsLeaveEverythingAsItWas) {
              f.Setup.FitRmax = true;
              f.Rmax = -1;
          },
-         "The set value of parameter 1 is negative; it must not be for a Monte Carlo run",
+         "Negative set value of 1. Conc: B\nIt must be 0 or more for a Monte Carlo run",
          "Run Monte Error"},
     };
     for (const Case& c : cases) {
