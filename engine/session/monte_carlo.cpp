@@ -113,7 +113,7 @@ class MonteRun {
 public:
     explicit MonteRun(TMainFormCore& form)
         : f_(form), pages_(form.PagePointers()), progress_(form),
-          host_(pages_, form.Model, progress_) {}
+          pagesHost_(pages_, form.Model, progress_), host_(pagesHost_) {}
     ~MonteRun() { ReleasePages(); }
     MonteRun(const MonteRun&) = delete;
     MonteRun& operator=(const MonteRun&) = delete;
@@ -149,7 +149,8 @@ private:
     TMainFormCore& f_;
     std::vector<TSensTabCore*> pages_;
     MonteFitProgress progress_;
-    PagesFitHost host_;
+    PagesFitHost pagesHost_;
+    TrialWatchHost host_;
     bool pagesAllocated_ = false;
     InjTimesCopy times_;
 
@@ -332,7 +333,6 @@ std::string MonteRun::FitCycle(double lambda) {
     bool converged = false;
     while (f_.FitRunning && f_.MonteRunning && !converged && iterations < f_.MonteMaxIter) {
         const double oldChisq = chisq_;
-        const double oldLambda = lambda;
         ++iterations;
         if (const char* err = FitStep(host_, a_.get(), ia_.data(), n_, covar_.get(), alpha_.get(),
                                       &chisq_, &lambda)) {
@@ -340,14 +340,14 @@ std::string MonteRun::FitCycle(double lambda) {
             error = err;
             break;
         }
-        const double rel = RelativeDecrease(oldChisq, chisq_);
-        // A refused trial leaves chi-square as it was; that is no convergence.
-        const bool accepted = lambda < oldLambda;
+        // Judged by the trial's own sum: a refused trial restores chi-square,
+        // which alone would look like no change at all.
+        const double rel = RelativeDecrease(oldChisq, host_.LatestChisq());
         kivra::PutFitParams(a_.get(), model, n_, pages_);
         f_.ShowModel(model, true, lambda);
         f_.ProcessMessages();
         fitStopped();
-        converged = (accepted || chisq_ == 0) && FitConverged(rel, lambda, chisq_);
+        converged = FitConverged(rel, lambda, chisq_);
     }
     if (!f_.MonteRunning) return "Analysis stopped";
     if (!error.empty()) return error;
