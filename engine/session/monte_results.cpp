@@ -98,7 +98,7 @@ bool TMainFormCore::WriteMonteResults(std::ostream& out) {
 
 bool TMainFormCore::SaveMonteResults() {
     std::string fileName;
-    if (!ChooseMonteFile(fileName)) return false;
+    if (!AskFileName(FileDialog::MonteSave, fileName)) return false;
     std::ofstream out(fileName, std::ios::out | std::ios::trunc | std::ios::binary);
     if (!out) {
         ShowMessage("Unable to open file", "File Error", MsgButtons::Ok, MsgIcon::Exclamation);

@@ -72,7 +72,8 @@ protected:
     void SetStatusText(const std::string& text) override { Status = text; }
     void SetMonteButtonCaption(const std::string& c) override { Caption = c; }
     void FocusMonteBox(TMonteBox box) override { Focused = box; }
-    bool ChooseMonteFile(std::string& name) override {
+    bool AskFileName(FileDialog which, std::string& name) override {
+        EXPECT_EQ(which, FileDialog::MonteSave);
         name = FileName;
         return FileAnswer;
     }
