@@ -17,6 +17,17 @@ namespace {
 
 constexpr int SettingsHeight = 103;
 
+// The settings' panel: its full height when there is room, yet it never
+// makes the window taller than the other pages let it be.
+class TSettingsPanel : public QFrame {
+public:
+    explicit TSettingsPanel(QWidget* parent) : QFrame(parent) {
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    }
+    QSize sizeHint() const override { return {0, SettingsHeight}; }
+    QSize minimumSizeHint() const override { return {0, 0}; }
+};
+
 void Yellow(QWidget* w) {
     QPalette p = w->palette();
     p.setColor(QPalette::Window, QColor(255, 255, 0));
@@ -60,10 +71,12 @@ int RightEdge(std::initializer_list<const QWidget*> widgets) {
 
 // The page's settings are built here, with the commands they serve.
 void TMainForm::ConnectMonteCommands() {
-    Panel1 = new QFrame(MontePage);
+    Panel1 = new TSettingsPanel(MontePage);
     Yellow(Panel1);
-    Panel1->setFixedHeight(SettingsHeight);
-    if (auto* layout = qobject_cast<QVBoxLayout*>(MontePage->layout())) layout->insertWidget(0, Panel1);
+    if (auto* layout = qobject_cast<QVBoxLayout*>(MontePage->layout())) {
+        layout->insertWidget(0, Panel1);
+        layout->setStretch(1, 1);
+    }
     Yellow(MontePanel);
 
     Label2 = new QLabel(QStringLiteral("Monte Carlo"), Panel1);

@@ -87,6 +87,7 @@ TEST(MonteCarloPage, RunFromTheButtonFillsAGridOfHistograms) {
     EXPECT_EQ(form.RunMonteButton->text(), "Run");
     EXPECT_DOUBLE_EQ(form.MonteNoise, 0.5);
     ASSERT_EQ(form.Histograms.size(), 3u);
+    EXPECT_EQ(form.Panel1->height(), 103);
     // Three histograms: 2 x 2 cells of the panel, the last empty.
     const int w = form.MontePanel->width(), h = form.MontePanel->height();
     const std::vector<QWidget*> shown = form.HistogramWidgets();
