@@ -60,7 +60,13 @@ public:
         Errors.push_back(e);
     }
 
+    // The memory for a histogram cannot be had.
+    bool NoMemory = false;
+
 protected:
+    std::unique_ptr<THistogramCore> MakeHistogram(int capacity, const std::string& title) override {
+        return NoMemory ? nullptr : TMainFormCore::MakeHistogram(capacity, title);
+    }
     bool ReadPanels(TModelData& m) override {
         BeginModelSync(m, m.NumSets);
         test::ApplyOneToOneLines(m, Setup, Setup.Ka, Setup.Kd, 1, Rmax);
@@ -156,7 +162,7 @@ TEST(MonteCarlo, StoppingRules) {
     }
 }
 
-// What the run refuses before it touches anything: the last run's results
+// What the run refuses before it replaces anything: the last run's results
 // and the pages stay as they were.
 TEST(MonteCarlo, RefusalsLeaveEverythingAsItWas) {
     struct Case {
@@ -184,6 +190,7 @@ TEST(MonteCarlo, RefusalsLeaveEverythingAsItWas) {
          "Maximum number of iterations must be greater than 0", "Run Monte Error"},
         {"variation", [](MonteForm& f) { f.MonteBoxes.Variation = "inf"; },
          "Variation must be greater than 0", "Run Monte Error"},
+        {"no memory", [](MonteForm& f) { f.NoMemory = true; }, "Memory Allocation Error", "Run MC Error"},
         {"negative set value",
          [](MonteForm& f) {
              f.Setup.FitRmax = true;
