@@ -162,8 +162,8 @@ TEST(MonteCarlo, StoppingRules) {
     }
 }
 
-// What the run refuses before it replaces anything: the last run's results
-// and the pages stay as they were.
+// What the run refuses, or a Stop during its set-up, before it replaces
+// anything: the last run's results and settings and the pages stay as they were.
 TEST(MonteCarlo, RefusalsLeaveEverythingAsItWas) {
     struct Case {
         const char* name;
@@ -191,6 +191,14 @@ TEST(MonteCarlo, RefusalsLeaveEverythingAsItWas) {
         {"variation", [](MonteForm& f) { f.MonteBoxes.Variation = "inf"; },
          "Variation must be greater than 0", "Run Monte Error"},
         {"no memory", [](MonteForm& f) { f.NoMemory = true; }, "Memory Allocation Error", "Run MC Error"},
+        {"stop during set-up",
+         [](MonteForm& f) {
+             f.MessagePasses = 0;
+             f.OnMessages = [&f](int pass) {
+                 if (pass == 1) f.RunMonteButtonClick();
+             };
+         },
+         "", ""},
         {"negative set value",
          [](MonteForm& f) {
              f.Setup.FitRmax = true;
@@ -207,44 +215,24 @@ TEST(MonteCarlo, RefusalsLeaveEverythingAsItWas) {
         ASSERT_EQ(form.MonteCycles, 2);
         const THistogramCore* first = form.Histograms[0].get();
         const double* start = form.MonteRecords[0].Start;
+        form.MonteBoxes = {"5", "9", "20", "1", true};
         c.change(form);
         msgs.Answer(MsgResult::No);
         form.RunMonteButtonClick();
-        ASSERT_EQ(msgs.Count(), 2u);
-        EXPECT_EQ(msgs.Last().Text, c.text);
-        EXPECT_EQ(msgs.Last().Caption, c.caption);
+        ASSERT_EQ(msgs.Count(), *c.text ? 2u : 1u);
+        EXPECT_EQ(msgs.Last().Text, *c.text ? c.text : "Save current monte carlo results?");
+        EXPECT_EQ(msgs.Last().Caption, *c.text ? c.caption : "Run Monte Carlo");
         EXPECT_EQ(form.Histograms[0].get(), first);
         EXPECT_EQ(form.MonteRecords[0].Start, start);
         EXPECT_EQ(form.MonteCycles, 2);
         EXPECT_EQ(form.MonteNumCycles, 2);
+        EXPECT_EQ(form.MonteMaxIter, 50);
+        EXPECT_EQ(form.MonteNoise, 0);
         EXPECT_TRUE(form.MonteUnsaved);
         EXPECT_FALSE(form.MonteRunning);
+        EXPECT_EQ(form.Caption, "Run");
         for (const auto& p : form.Pages) EXPECT_EQ(p->FitParams, 0);
     }
-}
-
-TEST(MonteCarlo, StopDuringSetUpKeepsTheLastResults) {
-    test::ScriptedMessages msgs;
-    MonteForm form;
-    form.RunMonteButtonClick();
-    const THistogramCore* first = form.Histograms[0].get();
-    form.MonteBoxes = {"5", "9", "20", "1", true};
-    form.MessagePasses = 0;
-    form.OnMessages = [&](int pass) {
-        if (pass == 1) form.RunMonteButtonClick();
-    };
-    msgs.Answer(MsgResult::No);
-    form.RunMonteButtonClick();
-    EXPECT_EQ(form.Histograms[0].get(), first);
-    EXPECT_EQ(form.MonteNumCycles, 2);
-    EXPECT_EQ(form.MonteMaxIter, 50);
-    EXPECT_DOUBLE_EQ(form.MonteVariation, 0.1);
-    EXPECT_EQ(form.MonteNoise, 0);
-    EXPECT_EQ(form.MonteCycles, 2);
-    EXPECT_TRUE(form.MonteUnsaved);
-    EXPECT_EQ(form.Status, "Done");
-    EXPECT_EQ(form.Caption, "Run");
-    EXPECT_EQ(form.Pages[0]->FitParams, 0);
 }
 
 // Unsaved results survive every way the save can fail, and the run then
