@@ -4,6 +4,7 @@
 
 #include "app/kmcalcform.h"
 #include "app/mainform.h"
+#include "app/printreportdlg.h"
 #include "app/splash.h"
 
 namespace kivra {
@@ -20,11 +21,14 @@ void StartProgram(QApplication& app) {
     QApplication::setApplicationDisplayName(QStringLiteral("KivraXP"));
     MainForm = new TMainForm;
     // ---- program-wide dialogs, in this order: TPrintReportDlg, TKmCalcForm, TSmoothDlg.
+    PrintReportDlg = new TPrintReportDlg(MainForm, TPrintReportDlg::ProgramStore());
+    PrintReportDlg->OnPrintSetup = [] { MainForm->PrintSetupDialog(); };
     KmCalcForm = new TKmCalcForm(MainForm);
 }
 
 void EndProgram() {
     KmCalcForm = nullptr;  // a child of the main window
+    PrintReportDlg = nullptr;  // the same
     delete MainForm;  // also hides and deletes the start-up picture
     MainForm = nullptr;
     delete SplashForm;
