@@ -95,13 +95,12 @@ void TMainForm::FileOpen() {
     RunState = 0;
     SetStatusText("Loading");
     RepaintStatusLine(*this);
-    bool ok = false;
-    if (kind == PageKind::Data) ok = LoadData();
+    const bool ok = kind == PageKind::Model ? LoadModel() : LoadData();
     // Whatever was read reaches the model and every page; a panel that
     // cannot be read leaves the open unfinished.
-    ok = GetModel(true) && ok;
+    const bool synchronised = GetModel(true);
     RunState = 7;
-    SetStatusText(ok ? "Done" : "");
+    SetStatusText(ok && synchronised ? "Done" : "");
     RepaintStatusLine(*this);
 }
 
@@ -115,9 +114,11 @@ void TMainForm::FileSave() {
     bool ok = GetModel(true);
     if (ok) {
         switch (kind) {
+        case PageKind::Model: ok = SaveModel(); break;
+        case PageKind::Monte: ok = SaveMonteResults(); break;
         case PageKind::Results: ok = SaveResults(); break;
         case PageKind::Data: ok = SaveData(); break;
-        default: ok = false; break;
+        case PageKind::Plot: ok = false; break;
         }
     }
     RunState = 7;

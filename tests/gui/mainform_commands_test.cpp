@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 
 #include "app/mainform.h"
 #include "app/splash.h"
+#include "engine/fit/fit_loop.h"
 #include "widgets/plot.h"
 #include "widgets/reactpanel.h"
 #include "widgets/senstab_widget.h"
@@ -292,4 +294,35 @@ TEST(MainFormCommands, HelpShowsTheShippedFileAndAboutThePicture) {
     ASSERT_NE(SplashForm, nullptr);
     EXPECT_TRUE(SplashForm->isVisible());
     EXPECT_EQ(form.StatusPanel0->text(), "Click on box to remove");
+}
+
+// The shipped examples open as a new user opens them and fit to the values
+// they were made with (kfwd 2e5, krev 2e-3, B 120 RU) from start values off
+// by a factor of two.
+TEST(MainFormCommands, ExamplesLoadAndFit) {
+    test::ScriptedMessages msgs;
+    const QDir examples(QFileInfo(TMainForm::HelpFileName()).dir().filePath("../examples"));
+    TestForm form;
+    form.Names = {examples.filePath("binding-1to1.mdl").toStdString()};
+    msgs.Answer(MsgResult::Yes);  // load the data set too
+    form.OpenButton->click();
+    ASSERT_EQ(form.StatusPanel0->text(), "Done");
+    ASSERT_EQ(form.PageCount(), 1);
+    EXPECT_EQ(form.SensPage(0)->NumCurves, 6);
+    const std::vector<TSensTabCore*> pages = form.PagePointers();
+    FitProgress progress;
+    FitRun fit(pages, form.Model, progress);
+    ASSERT_TRUE(fit.Prepare());
+    ASSERT_EQ(fit.N, 3);
+    EXPECT_EQ(fit.Run().End, FitEnd::Converged);
+    fit.Finish(true);
+    EXPECT_NEAR(form.Model.Kfwd[0], 2e5, 0.02 * 2e5);
+    EXPECT_NEAR(form.Model.Krev[0], 2e-3, 0.02 * 2e-3);
+    EXPECT_NEAR(form.Model.InitConc[0][1], 120, 0.02 * 120);
+
+    form.Names = {examples.filePath("binding-1to1.txt").toStdString()};
+    form.PageHolder->setCurrentWidget(form.SensPage(0));
+    form.FileOpen();
+    EXPECT_EQ(form.StatusPanel0->text(), "Done");
+    EXPECT_EQ(form.SensPage(0)->PointCount[5], 450);
 }
