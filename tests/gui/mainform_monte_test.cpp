@@ -3,9 +3,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "app/mainform.h"
+#include "app/printreportdlg.h"
+#include "tests/gui/pdf_text.h"
 #include "engine/model/model_sync.h"
 #include "tests/gui/panel_driving.h"
 #include "tests/support/fit_fixture.h"
@@ -113,6 +117,38 @@ TEST(MonteCarloPage, RunFromTheButtonFillsAGridOfHistograms) {
     EXPECT_EQ(msgs.Last().Caption, "Run Monte Error");
     EXPECT_EQ(form.focusWidget(), form.VariationBox);
     EXPECT_EQ(form.Histograms[2].get(), third);
+}
+
+TEST(MonteCarloPage, TheReportPrintsTheRunWithItsHistograms) {
+    if (!test::HaveTextReader()) GTEST_SKIP() << "pdftotext is not installed";
+    test::ScriptedMessages msgs;
+    MonteTestForm form;
+    form.resize(800, 600);
+    form.RunMonte();
+    test::TypeOver(form.NumCyclesBox, "2");
+    test::TypeOver(form.MaxIterBox, "50");
+    test::TypeOver(form.VariationBox, "10");
+    form.RunMonteButton->click();
+    ASSERT_EQ(form.MonteSucceeded, 2) << (msgs.Count() ? msgs.Last().Text : "");
+
+    TPrintReportDlg dlg;
+    PrintReportDlg = &dlg;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("report.pdf");
+    form.ReportPrinter().SetOutputFile(path.toStdString());
+    QTimer::singleShot(0, &dlg, [&] {
+        dlg.MonteCheck->setChecked(true);
+        dlg.MonteGraphCheck->setChecked(true);
+        dlg.OKBtn->click();
+    });
+    form.FilePrint();
+    PrintReportDlg = nullptr;
+    QString all;
+    for (const QString& page : test::PdfPageTexts(path)) all += page;
+    EXPECT_TRUE(all.contains("Monte Carlo Results"));
+    EXPECT_TRUE(all.contains("Succeeded: 2"));
+    EXPECT_TRUE(all.contains("3. krev: A + B = C"));
+    EXPECT_EQ(msgs.Count(), 0u);
 }
 
 } // namespace
