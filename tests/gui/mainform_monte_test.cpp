@@ -35,6 +35,15 @@ public:
     test::OneToOneSetup Setup;
     std::vector<std::string> CaptionsDuringRun;
 
+    // The page shown with a run of two cycles set up in its boxes.
+    void ShowTwoCycleRun() {
+        resize(800, 600);
+        RunMonte();
+        test::TypeOver(NumCyclesBox, "2");
+        test::TypeOver(MaxIterBox, "50");
+        test::TypeOver(VariationBox, "10");
+    }
+
     void ShowFitResults(TModelData& model, int n, double** covar, double* a, double chisq) override {
         CaptionsDuringRun.push_back(RunMonteButton->text().toStdString());
         TMainForm::ShowFitResults(model, n, covar, a, chisq);
@@ -77,11 +86,7 @@ TEST(MonteCarloPage, ShownByTheRunMenuWithItsSettings) {
 TEST(MonteCarloPage, RunFromTheButtonFillsAGridOfHistograms) {
     test::ScriptedMessages msgs;
     MonteTestForm form;
-    form.resize(800, 600);
-    form.RunMonte();
-    test::TypeOver(form.NumCyclesBox, "2");
-    test::TypeOver(form.MaxIterBox, "50");
-    test::TypeOver(form.VariationBox, "10");
+    form.ShowTwoCycleRun();
     form.AddNoiseCheck->setChecked(true);
     test::TypeOver(form.AddNoiseBox, "0.5");
     form.RunMonteButton->click();
@@ -123,11 +128,7 @@ TEST(MonteCarloPage, TheReportPrintsTheRunWithItsHistograms) {
     if (!test::HaveTextReader()) GTEST_SKIP() << "pdftotext is not installed";
     test::ScriptedMessages msgs;
     MonteTestForm form;
-    form.resize(800, 600);
-    form.RunMonte();
-    test::TypeOver(form.NumCyclesBox, "2");
-    test::TypeOver(form.MaxIterBox, "50");
-    test::TypeOver(form.VariationBox, "10");
+    form.ShowTwoCycleRun();
     form.RunMonteButton->click();
     ASSERT_EQ(form.MonteSucceeded, 2) << (msgs.Count() ? msgs.Last().Text : "");
 
