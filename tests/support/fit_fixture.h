@@ -29,6 +29,14 @@ struct OneToOneSetup {
 // The exact response of a curve at time t.
 double OneToOneResponse(const OneToOneSetup& s, double conc, double t);
 
+// Makes page a loaded set of the setup's curves, injected in slot 1, with
+// the exact response as data.
+void MakeOneToOnePage(TSensTabCore& page, const OneToOneSetup& s);
+
+// The panel lines of the scheme with the given values and the setup's fit flags.
+void OneToOneLines(const OneToOneSetup& s, double ka, double kd, double rfactor, double rmax,
+                   std::vector<ReactionLine>& reactions, std::vector<SpeciesLine>& species);
+
 // The page (loaded, exact data) and the model synchronised with it (NumSets 1,
 // counts from the editors' rules and the page).
 struct OneToOneExperiment {
@@ -68,12 +76,19 @@ inline OneToOneExperiment::OneToOneExperiment(int points, double interval, long 
     ResetRandom(seed);
     Setup.Points = points;
     Setup.Interval = interval;
-    const int curves = static_cast<int>(Setup.Conc.size());
-    MakeSet(Page, curves, points, interval);
-    for (int i = 0; i < curves; ++i) Inject(Page, 0, i, Setup.InjStart, Setup.InjStop, Setup.Conc[i]);
-    Page.Loaded = true;
-    Noise(0);
+    MakeOneToOnePage(Page, Setup);
     SetValues(Setup.Ka, Setup.Kd, 1, Setup.Rmax);
+}
+
+inline void MakeOneToOnePage(TSensTabCore& page, const OneToOneSetup& s) {
+    const int curves = static_cast<int>(s.Conc.size());
+    MakeSet(page, curves, s.Points, s.Interval);
+    for (int i = 0; i < curves; ++i) {
+        Inject(page, 0, i, s.InjStart, s.InjStop, s.Conc[i]);
+        for (int k = 0; k < page.PointCount[i]; ++k)
+            page.Data[i][k] = OneToOneResponse(s, s.Conc[i], page.Time[i][k]);
+    }
+    page.Loaded = true;
 }
 
 inline void OneToOneExperiment::Noise(double sd) {
@@ -83,17 +98,17 @@ inline void OneToOneExperiment::Noise(double sd) {
                               (sd > 0 ? sd * GaussRandom(&RandomSeed()) : 0.0);
 }
 
-inline void OneToOneExperiment::SetValues(double ka, double kd, double rfactor, double rmax) {
-    BeginModelSync(Model, 1);
+inline void OneToOneLines(const OneToOneSetup& s, double ka, double kd, double rfactor, double rmax,
+                          std::vector<ReactionLine>& reactions, std::vector<SpeciesLine>& species) {
     ReactionLine r;
     r.ReactA = 0;
     r.ReactB = 1;
     r.Product = 2;
     r.KfwdText = detail::Text(ka);
     r.KrevText = detail::Text(kd);
-    r.FitKfwd = Setup.FitKa;
-    r.FitKrev = Setup.FitKd;
-    ApplyReactionLines(Model, {r});
+    r.FitKfwd = s.FitKa;
+    r.FitKrev = s.FitKd;
+    reactions = {r};
     // Names are moved in whole: assigning a literal trips a false overlap
     // warning of the optimiser.
     SpeciesLine a, b, c;
@@ -101,12 +116,21 @@ inline void OneToOneExperiment::SetValues(double ka, double kd, double rfactor, 
     a.Inj = 0;
     b.Name = std::string(1, 'B');
     b.InitConcText = detail::Text(rmax);
-    b.FitConc = Setup.FitRmax;
+    b.FitConc = s.FitRmax;
     c.Name = std::string(1, 'C');
     c.Response = true;
     c.RFactorText = detail::Text(rfactor);
-    c.FitRFactor = Setup.FitRFactor;
-    ApplyModelSpeciesLines(Model, {a, b, c});
+    c.FitRFactor = s.FitRFactor;
+    species = {a, b, c};
+}
+
+inline void OneToOneExperiment::SetValues(double ka, double kd, double rfactor, double rmax) {
+    BeginModelSync(Model, 1);
+    std::vector<ReactionLine> reactions;
+    std::vector<SpeciesLine> species;
+    OneToOneLines(Setup, ka, kd, rfactor, rmax, reactions, species);
+    ApplyReactionLines(Model, reactions);
+    ApplyModelSpeciesLines(Model, species);
     Page.SetModel(Model);
 }
 
