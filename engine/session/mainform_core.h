@@ -12,6 +12,9 @@
 
 namespace kivra {
 
+class TFitSnapshot;
+class TWindowFitProgress;
+
 // What the results page shows, as texts: the page's labels and grid cells. The
 // fit fills it, the model file writes and reads it, the report prints it; the
 // window only displays it.
@@ -108,6 +111,68 @@ protected:
     virtual void ShowDataPage(int i) { (void)i; }
     // The desktop's default beep at the end of a run.
     virtual void Beep() {}
+
+    // ==== run control: simulation, fit, noise, smoothing (engine/session/run_control.cpp)
+public:
+    // Which kind of page the page control shows.
+    enum class TabKind { Model, Plot, Data, Results, Monte };
+
+    // Every command below does nothing while Busy(): a run owns the data.
+    // Simulates every page with the current model (Run Simulation); without
+    // a page, first asks for a new data set on a new page.
+    void RunSimulation();
+    // Simulates one page (after its injections were edited); "Ssq:" loses its number.
+    void RunSimulationSet(int set);
+    // Starts a fit of every floated parameter over all pages, or asks the
+    // running one to stop. While Monte Carlo runs it only ends the current
+    // cycle's fit; it never starts a fit of its own then.
+    void RunFit();
+    // Noise onto the simulation of the active data page (Add Noise).
+    void RunAddNoise();
+    // Smooths the active data page when it holds data (Smooth...).
+    void RunSmooth();
+
+    // The common end of a fit: FitRunning cleared, keep[1..n] into the model
+    // and the pages (with restore, instead, the values saved before the fit
+    // put back exactly and the pages simulated again), the model shown,
+    // status "Done" when ok, else "Fit stopped", every page's fit arrays freed.
+    void FinishFit(int n, bool ok, const double* keep, const TFitSnapshot* restore = nullptr);
+    // Gathers and writes back the parameter vector in the one parameter order.
+    void GetFitParams(TModelData& model, double* a, int* ia);
+    void PutFitParams(const double* a, TModelData& model, int n);
+    // A "no effect" error text of a fit step, with the parameter's labels.
+    void ReportNoEffect(const char* text, int n);
+
+    // What a New Data Set dialog answered, as typed.
+    struct TNewSetAnswer {
+        std::string Curves, TotalTime, Interval;
+    };
+
+protected:
+    friend class TWindowFitProgress;
+    // The page control: what is shown, and the data page shown (-1 none).
+    virtual TabKind ActiveTab() const { return TabKind::Model; }
+    virtual int ActiveDataPage() const { return -1; }
+    // The status line shows RunState and its texts anew at once.
+    virtual void RepaintStatus() {}
+    // The dialogs: false when cancelled.
+    virtual bool AskNewSet(TNewSetAnswer& answer) { (void)answer; return false; }
+    virtual bool AskNoise(std::string& noiseText) { (void)noiseText; return false; }
+    virtual bool AskSmooth(int& windowSize, int& order) { (void)windowSize; (void)order; return false; }
+    // Kind and scope labels of fit parameter k (1-based) of the model's
+    // parameter order; false when there are none.
+    virtual bool FitParamLabels(int k, std::string& type, std::string& scope) {
+        (void)k; (void)type; (void)scope;
+        return false;
+    }
+
+private:
+    // Simulates every page in order until one fails; returns the sum of the
+    // pages done, failed the index of the failing page (-1 none) and failSsq its result.
+    double SimulatePages(int& failed, double& failSsq);
+    // Shows the page that a failed simulation result points at.
+    void ShowFailedSimulation(int page, double ssq);
+    // ==== end of run control
 };
 
 } // namespace kivra
