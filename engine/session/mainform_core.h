@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/dataset/senstab_core.h"
+#include "engine/fit/param_labels.h"
 #include "engine/model/model_data.h"
 
 namespace kivra {
@@ -67,6 +68,8 @@ public:
     int CurrentCurve = -1;
     // Residual standard deviation of the results shown.
     double ResidualSD = 0;
+    // Labels and current values of the floated parameters, in vector order.
+    ParamLabelList GetParamLabels(const TModelData& model) const { return kivra::GetParamLabels(model); }
     // The results page's texts; ResultsChanged shows them.
     TResultsView Results;
     bool Destroying = false;
