@@ -162,12 +162,6 @@ protected:
     virtual bool AskNewSet(TNewSetAnswer& answer) { (void)answer; return false; }
     virtual bool AskNoise(std::string& noiseText) { (void)noiseText; return false; }
     virtual bool AskSmooth(int& windowSize, int& order) { (void)windowSize; (void)order; return false; }
-    // Kind and scope labels of fit parameter k (1-based) of the model's
-    // parameter order; false when there are none.
-    virtual bool FitParamLabels(int k, std::string& type, std::string& scope) {
-        (void)k; (void)type; (void)scope;
-        return false;
-    }
 
 private:
     // Simulates every page in order until one fails; returns the sum of the

@@ -94,6 +94,14 @@ void TWindowFitProgress::AppendStatus(const std::string& text) {
     form_.SetStatusText(status_);
 }
 
+bool TWindowFitProgress::ParamLabels(int k, std::string& type, std::string& scope) {
+    const ParamLabelList labels = form_.GetParamLabels(form_.Model);
+    if (k < 1 || k > labels.Count()) return false;
+    type = labels.Type[static_cast<std::size_t>(k - 1)];
+    scope = labels.Scope[static_cast<std::size_t>(k - 1)];
+    return true;
+}
+
 void TWindowFitProgress::StepShown(double lambda) {
     form_.ShowModel(form_.Model, true, lambda);
     form_.ProcessMessages();

@@ -51,9 +51,7 @@ public:
     void AppendStatus(const std::string& text) override;
     void StepShown(double lambda) override;
     bool StopRequested() override { return !form_.FitRunning; }
-    bool ParamLabels(int k, std::string& type, std::string& scope) override {
-        return form_.FitParamLabels(k, type, scope);
-    }
+    bool ParamLabels(int k, std::string& type, std::string& scope) override;
 
 private:
     TMainFormCore& form_;

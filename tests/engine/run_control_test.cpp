@@ -67,11 +67,6 @@ public:
         Noises.erase(Noises.begin());
         return true;
     }
-    bool FitParamLabels(int k, std::string& type, std::string& scope) override {
-        type = "kind" + std::to_string(k);
-        scope = "scope" + std::to_string(k);
-        return true;
-    }
 };
 
 // A loaded 1:1 page with noisy data, and the panels holding start values 3
@@ -317,16 +312,17 @@ TEST(RunFit, NoEffectNamesTheParameterOrShowsTheText) {
         std::string shown;
     };
     const std::vector<Case> cases = {
-        {2, 3, "Parameter has no effect on fit\nProblem: kind2 of scope2"},
+        {2, 3, "Parameter has no effect on fit\nProblem: kfwd of A + B = C"},
         {4, 3, "Parameter 4  has no effect on fit"},
         {12, 3, "Parameter 12 has no effect on fit"},
     };
     for (const Case& c : cases) {
         test::ScriptedMessages msgs;
-        RunForm form;
+        OneToOneForm x;
+        ASSERT_TRUE(x.Form.GetModel(false));
         std::string text = "Parameter " + std::to_string(c.k);
         text += c.k < 10 ? "  has no effect on fit" : " has no effect on fit";
-        form.ReportNoEffect(text.c_str(), c.n);
+        x.Form.ReportNoEffect(text.c_str(), c.n);
         ASSERT_EQ(msgs.Count(), 1u);
         EXPECT_EQ(msgs.Last().Text, c.shown);
         EXPECT_EQ(msgs.Last().Caption, "Fit Error");
