@@ -3,30 +3,19 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QFrame>
-#include <QPushButton>
 
 namespace kivra {
 
 TChooseSaveDlg::TChooseSaveDlg(QWidget* owner) : TSmallDialog(owner, QStringLiteral("Save Data")) {
-    Bevel1 = new QFrame(this);
-    Bevel1->setFrameShape(QFrame::Box);
-    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1 = MakeBevel();
     auto* column = new QVBoxLayout(Bevel1);
-    auto check = [&](const char* caption, const char* name) {
-        auto* box = new QCheckBox(QString::fromLatin1(caption), Bevel1);
-        box->setObjectName(QString::fromLatin1(name));
-        column->addWidget(box);
-        return box;
-    };
-    DataCheck = check("Save Data", "DataCheck");
-    SimCheck = check("Save Sim", "SimCheck");
-    ResCheck = check("Save Residuals", "ResCheck");
-    OneCheck = check("Use One File", "OneCheck");
+    DataCheck = AddNamed<QCheckBox>(Bevel1, column, "Save Data", "DataCheck");
+    SimCheck = AddNamed<QCheckBox>(Bevel1, column, "Save Sim", "SimCheck");
+    ResCheck = AddNamed<QCheckBox>(Bevel1, column, "Save Residuals", "ResCheck");
+    OneCheck = AddNamed<QCheckBox>(Bevel1, column, "Use One File", "OneCheck");
     OneCheck->setEnabled(false);
     for (QCheckBox* box : {DataCheck, SimCheck, ResCheck})
         connect(box, &QCheckBox::clicked, this, &TChooseSaveDlg::CheckClick);
-    Body->addWidget(Bevel1);
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     FixSize(257, 155);
 }
 

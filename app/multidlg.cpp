@@ -3,7 +3,6 @@
 #include <QBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include "engine/files/file_choices.h"
@@ -17,17 +16,10 @@ TMultiDlg::TMultiDlg(QWidget* owner) : TSmallDialog(owner, QStringLiteral("Load 
     Label2 = new QLabel(QStringLiteral("Which do you want to load as data?"), LoadGroup);
     column->addWidget(Label1);
     column->addWidget(Label2);
-    auto radio = [&](const char* caption, const char* name) {
-        auto* button = new QRadioButton(QString::fromLatin1(caption), LoadGroup);
-        button->setObjectName(QString::fromLatin1(name));
-        column->addWidget(button);
-        return button;
-    };
-    DataButton = radio("Data", "DataButton");
-    SimButton = radio("Simulation", "SimButton");
-    ResButton = radio("Residuals", "ResButton");
+    DataButton = AddNamed<QRadioButton>(LoadGroup, column, "Data", "DataButton");
+    SimButton = AddNamed<QRadioButton>(LoadGroup, column, "Simulation", "SimButton");
+    ResButton = AddNamed<QRadioButton>(LoadGroup, column, "Residuals", "ResButton");
     Body->addWidget(LoadGroup);
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     FixSize(300, 167);
 }
 

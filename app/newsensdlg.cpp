@@ -4,16 +4,13 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include "engine/session/dialog_entries.h"
 
 namespace kivra {
 
 TNewSensDlg::TNewSensDlg(QWidget* owner) : TSmallDialog(owner, QStringLiteral("New Set Properties")) {
-    Bevel1 = new QFrame(this);
-    Bevel1->setFrameShape(QFrame::Box);
-    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1 = MakeBevel();
     auto* grid = new QGridLayout(Bevel1);
     auto row = [&](int r, QLabel*& label, const char* caption, QLineEdit*& box, const char* name,
                    const char* text) {
@@ -27,8 +24,6 @@ TNewSensDlg::TNewSensDlg(QWidget* owner) : TSmallDialog(owner, QStringLiteral("N
     row(0, Label1, "Number of Curves", NumSensBox, "NumSensBox", "0");
     row(1, Label2, "Total Time (sec)", TotalTimeBox, "TotalTimeBox", "0");
     row(2, Label3, "Sample Interval (sec)", IntervalBox, "IntervalBox", "10.0");
-    Body->addWidget(Bevel1);
-    connect(OKBtn, &QPushButton::clicked, this, &TNewSensDlg::OKBtnClick);
     FixSize(253, 181);
 }
 

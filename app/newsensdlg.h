@@ -17,7 +17,7 @@ public:
 
     // Checks the entries; every failing check says why, and the box of the
     // last one gets the focus. Closes with OK when all pass.
-    void OKBtnClick();
+    void OKBtnClick() override;
     // The three boxes as typed.
     TMainFormCore::TNewSetAnswer Entries() const;
 

@@ -1,6 +1,8 @@
 #include "app/small_dialog.h"
 
-#include <QBoxLayout>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 
@@ -23,7 +25,29 @@ TSmallDialog::TSmallDialog(QWidget* owner, const QString& caption) : QDialog(own
     buttons->addWidget(OKBtn);
     buttons->addWidget(CancelBtn);
     outer->addLayout(buttons);
+    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QFrame* TSmallDialog::MakeBevel() {
+    auto* bevel = new QFrame(this);
+    bevel->setFrameShape(QFrame::Box);
+    bevel->setFrameShadow(QFrame::Sunken);
+    Body->addWidget(bevel);
+    return bevel;
+}
+
+QLineEdit* TSmallDialog::AddLabelledBox(QWidget* parent, QBoxLayout* column, QLabel*& label,
+                                        const char* caption, const char* name, const char* text) {
+    auto* row = new QHBoxLayout;
+    label = new QLabel(QString::fromLatin1(caption), parent);
+    auto* box = new QLineEdit(QString::fromLatin1(text), parent);
+    box->setObjectName(QString::fromLatin1(name));
+    label->setBuddy(box);
+    row->addWidget(label);
+    row->addWidget(box);
+    column->addLayout(row);
+    return box;
 }
 
 void TSmallDialog::FixSize(int width, int height) {

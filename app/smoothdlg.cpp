@@ -4,7 +4,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include "engine/session/dialog_entries.h"
@@ -12,33 +11,16 @@
 namespace kivra {
 
 TSmoothDlg::TSmoothDlg(QWidget* owner) : TSmallDialog(owner, QStringLiteral("Smooth Data")) {
-    Bevel1 = new QFrame(this);
-    Bevel1->setFrameShape(QFrame::Box);
-    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1 = MakeBevel();
     auto* column = new QVBoxLayout(Bevel1);
-    auto* windowRow = new QHBoxLayout;
-    Label1 = new QLabel(QStringLiteral("Window Size (num points)"), Bevel1);
-    WindowSizeBox = new QLineEdit(QStringLiteral("21"), Bevel1);
-    WindowSizeBox->setObjectName(QStringLiteral("WindowSizeBox"));
-    Label1->setBuddy(WindowSizeBox);
-    windowRow->addWidget(Label1);
-    windowRow->addWidget(WindowSizeBox);
-    column->addLayout(windowRow);
+    WindowSizeBox = AddLabelledBox(Bevel1, column, Label1, "Window Size (num points)", "WindowSizeBox", "21");
     Label2 = new QLabel(QStringLiteral("Order:"), Bevel1);
     column->addWidget(Label2);
-    auto radio = [&](const char* caption, const char* name) {
-        auto* button = new QRadioButton(QString::fromLatin1(caption), Bevel1);
-        button->setObjectName(QString::fromLatin1(name));
-        column->addWidget(button);
-        return button;
-    };
-    Order0Button = radio("0  (moving average - smoothest) ", "Order0Button");
-    Order2Button = radio("2", "Order2Button");
-    Order4Button = radio("4", "Order4Button");
-    Order6Button = radio("6  (sharpest) ", "Order6Button");
+    Order0Button = AddNamed<QRadioButton>(Bevel1, column, "0  (moving average - smoothest) ", "Order0Button");
+    Order2Button = AddNamed<QRadioButton>(Bevel1, column, "2", "Order2Button");
+    Order4Button = AddNamed<QRadioButton>(Bevel1, column, "4", "Order4Button");
+    Order6Button = AddNamed<QRadioButton>(Bevel1, column, "6  (sharpest) ", "Order6Button");
     Order6Button->setChecked(true);
-    Body->addWidget(Bevel1);
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     FixSize(285, 201);
 }
 
