@@ -201,6 +201,11 @@ void TSensTab::SimulationChanged() {
     });
 }
 
+void TSensTab::SetFitResults(TModelData& model) {
+    SpecPanel->SetFitResults(model);
+    TSensTabCore::SetFitResults(model);
+}
+
 void TSensTab::DataArraysChanged() {
     if (AllocCurves == 0) {
         DetachPlots();

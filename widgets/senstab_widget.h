@@ -38,6 +38,9 @@ public:
     void GetPanelSpecies(TModelData& model) override;
     // Both plots show the new simulation.
     void SimulationChanged() override;
+    // The species panel shows the fitted local values, then the injection
+    // labels the fitted times.
+    void SetFitResults(TModelData& model) override;
 
     // Handler of the edit button (tag -1) and the six slot buttons (tag = slot).
     void InjButtonClick(int tag);

@@ -168,7 +168,8 @@ public:
     bool LoadV3Sens(FileText& f);
     bool LoadBiaSens(FileText& f);
     // One slot row ("Conc", "Start", "Stop", "RInd") from just after its keyword
-    // into slots[slot][curve]; false when a value is missing, extra or not a number.
+    // into slots[slot][curve]; a row that ends early leaves the later curves as
+    // they were. False when a value is extra or not a number.
     bool GetDataLine(FileText& f, int n, std::array<OwnedArray<double>, MaxInj>& slots);
     // Writes the included curves with the parts of mask (1 data, 2 simulation,
     // 4 residuals), replacing the file only once the new one is complete.

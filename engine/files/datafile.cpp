@@ -1,5 +1,8 @@
 // The data file in its current form: loading entry and dispatch over every form,
 // the readers of one-part and multi-part files, and the writer.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -46,6 +49,21 @@ ReadResult ReadWholeFile(const std::string& name, std::string& out) {
         if (n < sizeof buf) break;
     }
     return std::ferror(fp.get()) ? ReadResult::CannotOpen : ReadResult::Ok;
+}
+
+// The new file of a save takes over who may read and change the old one, and its
+// group where the system lets us, before anything is written into it: saving
+// must not make a private file readable by others.
+void TakeOverAccess(const std::string& oldFile, std::FILE* out) {
+    struct stat st {};
+    if (::stat(oldFile.c_str(), &st) != 0) return;  // a new file gets the usual rights
+    const int fd = ::fileno(out);
+    if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+        // Not a member of that group: the file keeps ours.
+    }
+    if (::fchmod(fd, st.st_mode & 07777) != 0) {
+        // The rights could not be set: the file keeps the usual ones.
+    }
 }
 
 // From pos, the start of the first line that begins with "Time"; npos when none.
@@ -289,7 +307,7 @@ bool TSensTabCore::GetDataLine(FileText& f, int n, SlotArrays& slots) {
         double v = 0;
         if (!ScanNumber(p, cellEnd, v)) return false;
         slots[j][i] = v;
-        if (cellEnd == end) return i + 1 == n;
+        if (cellEnd == end) return true;  // a row that ends early: the later curves keep their values
         p = cellEnd + 1;
     }
     return IsBlankText(p, end);
@@ -324,6 +342,7 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
         ShowMessage("Unable to open file", "File Error", MsgButtons::Ok, MsgIcon::Exclamation);
         return false;
     }
+    TakeOverAccess(target, out.get());
 
     bool ok = true;
     std::string buf;
@@ -336,6 +355,10 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
     auto cellNumber = [&](double v) {
         buf += '\t';
         AppendNumber(buf, v);
+    };
+    auto cellTime = [&](double t) {
+        buf += '\t';
+        AppendTime(buf, t);
     };
 
     buf += "Vers 3.4";
@@ -350,9 +373,9 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
         buf += "Conc" + n;
         for (int i : curves) cellNumber(ConcIsFraction[j][i] ? InjConc[j][i] * StockConc[j] : InjConc[j][i]);
         buf += "\nStart" + n;
-        for (int i : curves) cellNumber(InjStart[j][i]);
+        for (int i : curves) cellTime(InjStart[j][i]);
         buf += "\nStop" + n;
-        for (int i : curves) cellNumber(InjStop[j][i]);
+        for (int i : curves) cellTime(InjStop[j][i]);
         buf += "\nRInd" + n;
         for (int i : curves) cellNumber(RefIndex[j][i]);
         buf += '\n';
@@ -383,7 +406,7 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
             if (!first) buf += '\t';
             first = false;
             if (k < PointCount[i]) {
-                AppendNumber(buf, Time[i][k]);
+                AppendTime(buf, Time[i][k]);
                 if (mask & PartData) cellNumber(Data[i][k]);
                 if (mask & PartSim) cellNumber(Sim[i][k]);
                 if (mask & PartRes) cellNumber(Data[i][k] - Sim[i][k]);
