@@ -43,6 +43,8 @@ public:
 
     // Texts of the page's labels, kept here so that they are right without a window.
     std::string Caption() const { return CaptionText; }
+    // The main window names pages without data after their place ("Set 2").
+    void SetCaption(const std::string& text) { CaptionText = text; }
     std::string FileNameTextValue() const { return FileNameString; }
     std::string NumCurvesText() const { return NumCurvesString; }
     std::string NumPointsText() const { return NumPointsString; }

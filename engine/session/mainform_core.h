@@ -3,6 +3,7 @@
 // pages in set order, the run flags and the state of the fit, Monte Carlo and
 // file commands. TMainForm adds the menus, panels, plots and pages on top and
 // answers the hooks below; tests drive this half without Qt.
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "engine/dataset/senstab_core.h"
 #include "engine/fit/param_labels.h"
 #include "engine/model/model_data.h"
+#include "engine/session/model_list.h"
 
 namespace kivra {
 
@@ -22,14 +24,21 @@ class TWindowFitProgress;
 struct TResultsView {
     bool Shown = false;  // the page's tab is visible
     std::string NumParamText, NumPointsText, ChisqText, TimeText;
+    std::string DataFileHeaderText = "Data Files:";
     int Rows = 0, Cols = 0;
     std::vector<std::string> Cells;  // Rows x Cols, row by row
     std::string FileLabels[MaxSets];
+    // Widths in pixels of the grid's columns as the window shows them (the
+    // report scales them to the printer); empty until shown.
+    std::vector<int> ColWidths;
     std::string& Cell(int row, int col) { return Cells[static_cast<std::size_t>(row * Cols + col)]; }
 };
 
 class TMainFormCore {
 public:
+    // The window's common file dialogs (see AskFileName).
+    enum class FileDialog { ModelOpen, ModelSave, DataOpen, DataSave, MonteSave };
+
     TMainFormCore();
     virtual ~TMainFormCore();
     TMainFormCore(const TMainFormCore&) = delete;
@@ -46,15 +55,29 @@ public:
 
     // Appends a page made by MakePage; null when MaxSets pages exist.
     TSensTabCore* AddPage();
-    // Removes page i and renumbers the Tags of the pages behind it.
+    // Removes page i and renumbers the Tags of the pages behind it. The
+    // maximised plot follows its page: it is no longer maximised when its
+    // page goes, and moves up when an earlier page goes.
     void DeletePage(int i);
     // Removes every page.
     void DeleteAllPages();
 
     // Model synchronisation: zeroes the fit counts, sets NumSets, reads the
     // panels (ReadPanels) and hands the model to every page. False when a
-    // panel could not be read (its message shown); the caller then stops.
+    // panel could not be read (its message shown); the caller then stops, so
+    // a half-read model is never simulated, fitted, saved or printed.
     bool GetModel(bool rebuildList);
+
+    // ---- model list ----------------------------------------------------------------
+    // The records and lines of the plot page's model list.
+    TModelList ModelListState;
+    // Only the four group heads, groups back to their first open state.
+    void BuildModelHeads();
+    // The lines built anew from Model; ModelListChanged shows them.
+    void BuildModelList();
+    // A click on line index: its group opens or closes and the list is built
+    // anew. A click beside the lines does nothing.
+    void ToggleModelLine(int index);
 
     // ---- run state ---------------------------------------------------------------
     bool FitRunning = false;
@@ -68,6 +91,10 @@ public:
     int CurrentCurve = -1;
     // Residual standard deviation of the results shown.
     double ResidualSD = 0;
+    // The Monte Carlo page holds results not yet written to a file.
+    bool MonteUnsaved = false;
+    // The window is closing: a run still going ends without questions.
+    bool Closing = false;
     // Labels and current values of the floated parameters, in vector order.
     ParamLabelList GetParamLabels(const TModelData& model) const { return kivra::GetParamLabels(model); }
     // The results page's texts; ResultsChanged shows them.
@@ -80,10 +107,12 @@ protected:
     virtual std::unique_ptr<TSensTabCore> MakePage();
     // Called after the page list changed (added, removed, replaced).
     virtual void PagesChanged() {}
+    // A page has left the list and is about to be deleted.
+    virtual void PageRemoving(TSensTabCore& page) { (void)page; }
     // Reads the reaction and species panels into the model; false after a
     // message when a text is not a number.
     virtual bool ReadPanels(TModelData& model) { (void)model; return true; }
-    // The model list should be built anew from the model.
+    // The model list's lines were built anew: show them.
     virtual void ModelListChanged() {}
     // Lets pending window messages run (between fit steps and cycles).
     virtual void ProcessMessages() {}
@@ -91,16 +120,28 @@ protected:
     virtual void SetStatusText(const std::string& text) { (void)text; }
     virtual void SetSsqText(const std::string& text) { (void)text; }
 
+    // The common file dialogs; false when the user cancels. fileName comes
+    // back as chosen.
+    virtual bool AskFileName(FileDialog which, std::string& fileName) {
+        (void)which; (void)fileName;
+        return false;
+    }
+    // The clock of the results' time stamp.
+    virtual std::time_t CurrentTime() const { return std::time(nullptr); }
+
 public:
     // Refreshes the "Ssq: " text, RunState (from lambda x while fitting, 7
-    // otherwise), the status line, the plots and the model list. This half
-    // sets RunState and the Ssq text; the window adds the rest.
+    // otherwise) and the model list. The window adds the status line and the
+    // plots.
     virtual void ShowModel(TModelData& model, bool fitting, double x);
-    // The results page shows a fit (a and covariance 1-based, n parameters).
+    // The results page shows a fit (a and covariance 1-based, n parameters):
+    // Results and ResidualSD are filled and ResultsChanged shows them. With no
+    // more data points than parameters nothing changes.
     virtual void ShowFitResults(TModelData& model, int n, double** covariance, double* a,
-                                double chisq) {
-        (void)model; (void)n; (void)covariance; (void)a; (void)chisq;
-    }
+                                double chisq);
+    // File Save on the results page: the page as text into a file the user
+    // chooses.
+    void SaveResults();
 
 protected:
     // The results page should show Results anew (and its tab follow Shown).
