@@ -10,6 +10,8 @@
 
 namespace kivra {
 
+TSmoothDlg* SmoothDlg = nullptr;
+
 TSmoothDlg::TSmoothDlg(QWidget* owner) : TSmallDialog(owner, QStringLiteral("Smooth Data")) {
     Bevel1 = MakeBevel();
     auto* column = new QVBoxLayout(Bevel1);

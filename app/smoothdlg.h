@@ -34,4 +34,7 @@ public:
     QRadioButton* Order6Button = nullptr;
 };
 
+// The program's smoothing dialog, made at start-up.
+extern TSmoothDlg* SmoothDlg;
+
 } // namespace kivra

@@ -11,6 +11,7 @@
 #include "engine/dataset/senstab_core.h"
 #include "engine/fit/param_labels.h"
 #include "engine/model/model_data.h"
+#include "engine/session/frame_rules.h"
 #include "engine/session/model_list.h"
 
 namespace kivra {
@@ -158,9 +159,6 @@ protected:
 
     // ==== run control: simulation, fit, noise, smoothing (engine/session/run_control.cpp)
 public:
-    // Which kind of page the page control shows.
-    enum class TabKind { Model, Plot, Data, Results, Monte };
-
     // Every command below does nothing while Busy(): a run owns the data.
     // Simulates every page with the current model (Run Simulation); without
     // a page, first asks for a new data set on a new page.
@@ -195,10 +193,12 @@ public:
 protected:
     friend class TWindowFitProgress;
     // The page control: what is shown, and the data page shown (-1 none).
-    virtual TabKind ActiveTab() const { return TabKind::Model; }
+    virtual PageKind ActiveTab() const { return PageKind::Model; }
     virtual int ActiveDataPage() const { return -1; }
     // The status line shows RunState and its texts anew at once.
     virtual void RepaintStatus() {}
+    // A run began or ended (Busy() changed): what edits data follows it.
+    virtual void BusyChanged() {}
     // The dialogs: false when cancelled.
     virtual bool AskNewSet(TNewSetAnswer& answer) { (void)answer; return false; }
     virtual bool AskNoise(std::string& noiseText) { (void)noiseText; return false; }

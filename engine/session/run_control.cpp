@@ -160,7 +160,7 @@ void TMainFormCore::RunSimulation() {
     if (failed >= 0) ShowFailedSimulation(failed, failSsq);
     Model.TotalChisq = total;
     SetSsqText(FormatValue("Ssq: ", total));
-    if (failed < 0 && (ActiveTab() == TabKind::Model || ActiveTab() == TabKind::Results)) ShowPlotPage();
+    if (failed < 0 && (ActiveTab() == PageKind::Model || ActiveTab() == PageKind::Results)) ShowPlotPage();
     RunState = 7;
     SetStatusText("Done");
     RepaintStatus();
@@ -216,6 +216,7 @@ void TMainFormCore::ReportNoEffect(const char* text, int n) {
 
 void TMainFormCore::FinishFit(int n, bool ok, const double* keep, const TFitSnapshot* restore) {
     FitRunning = false;
+    BusyChanged();
     const std::vector<TSensTabCore*> pages = PagePointers();
     if (restore) {
         for (TSensTabCore* page : pages) page->DeallocateFit();
@@ -285,12 +286,14 @@ void TMainFormCore::RunFit() {
     RepaintStatus();
     FitRunning = true;
     FitStopped = false;
+    BusyChanged();
     ShowModel(Model, false, 1.0);
     ShowPlotPage();
     ProcessMessages();
 
     const FitLoopResult result = run.Run();
     FitRunning = false;
+    BusyChanged();
     switch (result.End) {
     case FitEnd::NotStarted:
         FinishFit(n, true, nullptr, &start);
@@ -305,6 +308,11 @@ void TMainFormCore::RunFit() {
 
     bool keep = true;
     FitStopped = result.End == FitEnd::Stopped;
+    if (FitStopped && Closing) {
+        // The window is closing: nothing is asked and nothing more shown.
+        FinishFit(n, false, run.A.get());
+        return;
+    }
     if (FitStopped) {
         SetStatusText("Fit stopped");
         keep = ShowMessage("Update model with current values?", "Fit Stopped", MsgButtons::YesNo) ==

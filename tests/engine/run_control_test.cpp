@@ -23,7 +23,7 @@ public:
     std::vector<SpeciesLine> Species;
     std::string Status, Ssq;
     std::vector<std::string> Shown;  // pages shown, in order: "model", "plot", "data 0" ...
-    TabKind Tab = TabKind::Model;
+    PageKind Tab = PageKind::Model;
     int DataTab = -1;
     int Messages = 0, ResultsShown = 0, PanelsSet = 0, Beeps = 0;
     std::vector<double> ResultA;
@@ -53,7 +53,7 @@ public:
     void ShowPlotPage() override { Shown.push_back("plot"); }
     void ShowDataPage(int i) override { Shown.push_back("data " + std::to_string(i)); }
     void Beep() override { ++Beeps; }
-    TabKind ActiveTab() const override { return Tab; }
+    PageKind ActiveTab() const override { return Tab; }
     int ActiveDataPage() const override { return DataTab; }
     bool AskNewSet(TNewSetAnswer& answer) override {
         if (NewSets.empty()) return false;
@@ -219,7 +219,7 @@ TEST(RunControl, OnlyStopActsDuringARun) {
     test::ScriptedMessages msgs;
     OneToOneForm x;
     x.Form.RunSimulation();
-    x.Form.Tab = RunForm::TabKind::Data;
+    x.Form.Tab = PageKind::Data;
     x.Form.DataTab = 0;
     const std::vector<double> sim(x.Page->Sim[2], x.Page->Sim[2] + x.Setup.Points);
     for (const bool monte : {false, true}) {
