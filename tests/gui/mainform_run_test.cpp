@@ -18,7 +18,6 @@
 #include "app/startup.h"
 #include "engine/model/model_sync.h"
 #include "engine/numeric/numformat.h"
-#include "engine/numeric/randoms.h"
 #include "widgets/reactpanel.h"
 #include "widgets/senstab_widget.h"
 #include "widgets/specpanel.h"
@@ -49,15 +48,11 @@ protected:
 // times off.
 struct FitWindow {
     FitWindow() {
-        ResetRandom(-23);
         Setup.Points = 81;
         Setup.Interval = 7.5;
         Page = static_cast<TSensTab*>(Form.AddPage());
         test::MakeOneToOnePage(*Page, Setup);
-        for (int i = 0; i < Page->NumCurves; ++i) {
-            Page->InjStart[0][i] += 0.25 * i;
-            for (int k = 0; k < Page->PointCount[i]; ++k) Page->Data[i][k] += 0.5 * GaussRandom(&RandomSeed());
-        }
+        test::StaggerAndNoise(*Page, 0.25, 0.5);
         TModelData model;
         std::vector<ReactionLine> reactions;
         std::vector<SpeciesLine> species;

@@ -33,6 +33,10 @@ double OneToOneResponse(const OneToOneSetup& s, double conc, double t);
 // the exact response as data.
 void MakeOneToOnePage(TSensTabCore& page, const OneToOneSetup& s);
 
+// Each curve's injection starts shift later than the one before, and the
+// data get Gaussian noise of sd from a fixed seed.
+void StaggerAndNoise(TSensTabCore& page, double shift, double sd);
+
 // The panel lines of the scheme with the given values and the setup's fit flags.
 void OneToOneLines(const OneToOneSetup& s, double ka, double kd, double rfactor, double rmax,
                    std::vector<ReactionLine>& reactions, std::vector<SpeciesLine>& species);
@@ -96,6 +100,14 @@ inline void OneToOneExperiment::Noise(double sd) {
         for (int k = 0; k < Page.PointCount[i]; ++k)
             Page.Data[i][k] = OneToOneResponse(Setup, Setup.Conc[i], Page.Time[i][k]) +
                               (sd > 0 ? sd * GaussRandom(&RandomSeed()) : 0.0);
+}
+
+inline void StaggerAndNoise(TSensTabCore& page, double shift, double sd) {
+    ResetRandom(-17);
+    for (int i = 0; i < page.NumCurves; ++i) {
+        page.InjStart[0][i] += shift * i;
+        for (int k = 0; k < page.PointCount[i]; ++k) page.Data[i][k] += sd * GaussRandom(&RandomSeed());
+    }
 }
 
 inline void OneToOneLines(const OneToOneSetup& s, double ka, double kd, double rfactor, double rmax,
