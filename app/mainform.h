@@ -13,13 +13,17 @@
 
 #include "engine/session/frame_rules.h"
 #include "engine/session/mainform_core.h"
+#include "platform/qt/printer.h"
 
 class QAction;
+class QCheckBox;
 class QFileDialog;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPainter;
+class QPushButton;
 class QStatusBar;
 class QTabWidget;
 class QTableWidget;
@@ -220,9 +224,34 @@ public:
 
     // ==== Monte Carlo page and run (mainform_monte.cpp) ===========================
     void ConnectMonteCommands();
+    // The settings above the histograms.
+    QFrame* Panel1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLineEdit* NumCyclesBox = nullptr;
+    QLineEdit* MaxIterBox = nullptr;
+    QLineEdit* VariationBox = nullptr;
+    QCheckBox* AddNoiseCheck = nullptr;
+    QLineEdit* AddNoiseBox = nullptr;
+    QPushButton* RunMonteButton = nullptr;
+    // The Run menu's Monte Carlo item: shows the page.
+    void RunMonte();
+    void MontePanelResize();
+    // The histograms as the widgets they are.
+    std::vector<QWidget*> HistogramWidgets() const;
 
     // ==== printed report (mainform_report.cpp) ====================================
     void ConnectReportCommands();
+    // "&Print..." and the Print button: the report options, then the report
+    // on the report's printer. Nothing while a run is going.
+    void FilePrint();
+    // The printer set-up: a printer of the system or a PDF file.
+    void PrintSetupDialog();
+    // The printer of the report, made when first needed.
+    Printer& ReportPrinter();
+    std::unique_ptr<Printer> PrinterObj;
 
     // ==== file, data, help and plot popup commands (mainform_commands.cpp) ========
     void ConnectCommands();
@@ -248,6 +277,12 @@ protected:
     // ---- results, model list ----
     void ResultsChanged() override;
     void ModelListChanged() override;
+    // ---- Monte Carlo ----
+    void ReadMonteBoxes() override;
+    void SetMonteButtonCaption(const std::string& caption) override;
+    void FocusMonteBox(TMonteBox box) override;
+    std::unique_ptr<THistogramCore> MakeHistogram(int capacity, const std::string& title) override;
+    void HistogramsChanged() override;
 
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

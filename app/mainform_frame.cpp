@@ -229,6 +229,8 @@ void TMainForm::FormDestroy() {
         SplashForm = nullptr;
     }
     DeleteAllPages();
+    // The histograms are children of the Monte Carlo panel: they go first.
+    Histograms.clear();
     // The pages and panels go while the window is whole: signals their
     // destruction raises must not reach a half-destroyed window.
     disconnect(PageHolder, nullptr, this, nullptr);

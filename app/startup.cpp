@@ -6,6 +6,7 @@
 #include "app/dialog_file_choices.h"
 #include "app/kmcalcform.h"
 #include "app/mainform.h"
+#include "app/printreportdlg.h"
 #include "app/smoothdlg.h"
 #include "app/splash.h"
 
@@ -28,6 +29,8 @@ void StartProgram(QApplication& app) {
     QApplication::setApplicationDisplayName(QStringLiteral("KivraXP"));
     MainForm = new TMainForm;
     // ---- program-wide dialogs, in this order: TPrintReportDlg, TKmCalcForm, TSmoothDlg.
+    PrintReportDlg = new TPrintReportDlg(MainForm, TPrintReportDlg::ProgramStore());
+    PrintReportDlg->OnPrintSetup = [] { MainForm->PrintSetupDialog(); };
     KmCalcForm = new TKmCalcForm(MainForm);
     SmoothDlg = new TSmoothDlg(MainForm);
     FileChoiceDialogs = std::make_unique<TDialogFileChoices>(MainForm);
@@ -38,6 +41,7 @@ void EndProgram() {
     SetFileChoices(nullptr);
     FileChoiceDialogs.reset();
     KmCalcForm = nullptr;  // a child of the main window
+    PrintReportDlg = nullptr;  // the same
     SmoothDlg = nullptr;
     delete MainForm;  // also hides and deletes the start-up picture
     MainForm = nullptr;

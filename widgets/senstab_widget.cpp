@@ -200,6 +200,18 @@ void TSensTab::DataLoaded() {
     });
 }
 
+void TSensTab::SetBlockRead(const TModelData& model) {
+    setWindowTitle(QString::fromStdString(Caption()));
+    if (OverviewPlot) OverviewPlot->SetTitle(Caption());
+    SpecPanel->SetSpecies(model);
+    const bool data = Loaded, sim = Modelled;
+    ForEachPlot([data, sim](TPlot& plot) {
+        plot.SetShowData(data);
+        plot.SetShowSim(sim);
+        plot.Repaint();
+    });
+}
+
 void TSensTab::InjButtonClick(int tag) {
     int value = tag;
     // The data editor opens on the curve the plot shows alone.

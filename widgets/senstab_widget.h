@@ -29,6 +29,9 @@ public:
     void UpdateInjPics() override;
     void DataArraysChanged() override;
     void DataLoaded() override;
+    // A model file's set block: the species panel shows the model, the plots
+    // the data and the simulation as the block says.
+    void SetBlockRead(const TModelData& model) override;
 
     // The species panel's controls go back to their first state; the page no
     // longer shows a simulation.

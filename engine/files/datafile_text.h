@@ -37,6 +37,8 @@ public:
     void Seek(std::size_t pos) { pos_ = pos < text_.size() ? pos : text_.size(); }
     bool AtEnd() const { return pos_ >= text_.size(); }
     std::size_t Size() const { return text_.size(); }
+    // The whole text (line ends as LF).
+    std::string_view View() const { return text_; }
     // The characters from pos up to the next line end (excluded) or the end of the text.
     std::string_view LineAt(std::size_t pos) const;
     std::string_view Line() const { return LineAt(pos_); }

@@ -4,15 +4,19 @@
 // file commands. TMainForm adds the menus, panels, plots and pages on top and
 // answers the hooks below; tests drive this half without Qt.
 #include <ctime>
+#include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/dataset/senstab_core.h"
 #include "engine/fit/param_labels.h"
 #include "engine/model/model_data.h"
 #include "engine/session/frame_rules.h"
+#include "engine/plot/histogram_core.h"
 #include "engine/session/model_list.h"
+#include "engine/session/monte_records.h"
 
 namespace kivra {
 
@@ -101,6 +105,29 @@ public:
     // The results page's texts; ResultsChanged shows them.
     TResultsView Results;
     bool Destroying = false;
+
+    // ---- model file (engine/files/model_file.cpp) ----------------------------------
+    // File Open on the model page: asks for a model file (AskFileName) and loads it. The model
+    // part is read into a scratch record and the set blocks into scratch pages, so
+    // that a refused or damaged file changes nothing. False when nothing was
+    // chosen, a run is going, or the file was refused (after its message).
+    bool LoadModel();
+    bool LoadModelFile(const std::string& fileName);
+    // File Save on the model page: asks for a name (AskFileName), synchronises the model and
+    // writes the whole file (version 3.5) through a temporary file. False when
+    // nothing was chosen, a run is going, or the file could not be written (after
+    // its message).
+    bool SaveModel();
+    bool SaveModelFile(const std::string& fileName);
+    // The model part, from the second line, into model. False after a message.
+    bool ReadModel(TSensTabCore::FileText& f, int version, TModelData& model);
+    // The results part into Results (ResultsChanged follows). A missing or damaged
+    // part hides the results page; false then.
+    bool ReadResults(TSensTabCore::FileText& f);
+    void WriteResults(std::string& out) const;
+    // The version a model file's first line names: 30, 32, 33, 34 or 35; 0 when
+    // it is not a model file, -1 for a version 3 form that is not read.
+    static int ModelFileVersion(std::string_view firstLine);
 
 protected:
     // ---- hooks the window answers ------------------------------------------------
@@ -211,6 +238,48 @@ private:
     // Shows the page that a failed simulation result points at.
     void ShowFailedSimulation(int page, double ssq);
     // ==== end of run control
+
+    // ==== Monte Carlo run (engine/session/monte_carlo.cpp) ==========================
+public:
+    // The settings, records and histograms of the last run. A new run replaces
+    // them all together once it is set up; until then the old ones stand.
+    // (MonteUnsaved is with the run state above.)
+    int MonteNumCycles = 0;      // successful cycles asked for
+    int MonteMaxIter = 0;        // iteration limit of one cycle
+    double MonteVariation = 0;   // relative spread of the start values
+    double MonteNoise = 0;       // RU of noise added to the data each cycle; 0 none
+    int MonteNumParams = 0;
+    int MonteCapacity = 0;       // records made: 3 x MonteNumCycles
+    TMonteRecordArray MonteRecords;
+    int MonteCycles = 0;         // cycles run, failed ones included
+    int MonteSucceeded = 0;
+    // One per floated parameter, in parameter order.
+    std::vector<std::unique_ptr<THistogramCore>> Histograms;
+    // The Monte Carlo page's boxes; ReadMonteBoxes refreshes them.
+    TMonteBoxes MonteBoxes;
+
+    // The page's Run/Stop button: starts a run, or asks the running one to stop.
+    void RunMonteButtonClick();
+    // File Save on the Monte Carlo page. False when nothing was saved
+    // (cancelled, or the file could not be opened or written).
+    bool SaveMonteResults();
+    // The results file; clears MonteUnsaved when the stream took it all.
+    bool WriteMonteResults(std::ostream& out);
+
+protected:
+    // The window copies its boxes' texts into MonteBoxes.
+    virtual void ReadMonteBoxes() {}
+    virtual void SetMonteButtonCaption(const std::string& caption) { (void)caption; }
+    virtual void FocusMonteBox(TMonteBox box) { (void)box; }
+    // A histogram for the Monte Carlo page (a THistogram on its panel in the
+    // window), and the list of them changed (the window lays them out).
+    virtual std::unique_ptr<THistogramCore> MakeHistogram(int capacity, const std::string& title);
+    virtual void HistogramsChanged() {}
+
+private:
+    friend class MonteRun;
+    friend class MonteFitProgress;
+    // ==== end of Monte Carlo run =====================================================
 };
 
 } // namespace kivra

@@ -265,7 +265,7 @@ void TMainFormCore::RunFit() {
     // With no more points than parameters nothing is left to judge the fit by:
     // no residual deviation, no errors.
     if (Model.NumDataPoints <= n) {
-        ShowMessage("Too few data points for " + std::to_string(n) + " parameters", RunFitCaption);
+        ShowMessage("Not enough data points for the number of parameters", RunFitCaption);
         return;
     }
 

@@ -127,7 +127,7 @@ TEST(RunFit, RefusesBeforeAnythingIsAllocated) {
          },
          "Float at least one parameter", {}},
         // Two curves of two points: two differences for three parameters.
-        {"too few points", [](OneToOneForm&) {}, "Too few data points for 3 parameters", {}},
+        {"too few points", [](OneToOneForm&) {}, "Not enough data points for the number of parameters", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

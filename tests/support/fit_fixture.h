@@ -29,17 +29,18 @@ struct OneToOneSetup {
 // The exact response of a curve at time t.
 double OneToOneResponse(const OneToOneSetup& s, double conc, double t);
 
-// Makes page a loaded set of the setup's curves, injected in slot 1, with
-// the exact response as data.
+// Makes the page's curves and injections and loads the exact response.
 void MakeOneToOnePage(TSensTabCore& page, const OneToOneSetup& s);
-
 // Each curve's injection starts shift later than the one before, and the
 // data get Gaussian noise of sd from a fixed seed.
 void StaggerAndNoise(TSensTabCore& page, double shift, double sd);
-
-// The panel lines of the scheme with the given values and the setup's fit flags.
+// The panel lines of the scheme with the given values, floated as s asks.
 void OneToOneLines(const OneToOneSetup& s, double ka, double kd, double rfactor, double rmax,
                    std::vector<ReactionLine>& reactions, std::vector<SpeciesLine>& species);
+// Reads the scheme into the model as the panels would (after BeginModelSync):
+// kfwd, krev, the R factor of C and the initial B, floated as s asks.
+void ApplyOneToOneLines(TModelData& model, const OneToOneSetup& s, double ka, double kd,
+                        double rfactor, double rmax);
 
 // The page (loaded, exact data) and the model synchronised with it (NumSets 1,
 // counts from the editors' rules and the page).
@@ -76,30 +77,14 @@ inline std::string Text(double v) {
 
 } // namespace detail
 
-inline OneToOneExperiment::OneToOneExperiment(int points, double interval, long seed) {
-    ResetRandom(seed);
-    Setup.Points = points;
-    Setup.Interval = interval;
-    MakeOneToOnePage(Page, Setup);
-    SetValues(Setup.Ka, Setup.Kd, 1, Setup.Rmax);
-}
-
 inline void MakeOneToOnePage(TSensTabCore& page, const OneToOneSetup& s) {
     const int curves = static_cast<int>(s.Conc.size());
     MakeSet(page, curves, s.Points, s.Interval);
-    for (int i = 0; i < curves; ++i) {
-        Inject(page, 0, i, s.InjStart, s.InjStop, s.Conc[i]);
+    for (int i = 0; i < curves; ++i) Inject(page, 0, i, s.InjStart, s.InjStop, s.Conc[i]);
+    page.Loaded = true;
+    for (int i = 0; i < curves; ++i)
         for (int k = 0; k < page.PointCount[i]; ++k)
             page.Data[i][k] = OneToOneResponse(s, s.Conc[i], page.Time[i][k]);
-    }
-    page.Loaded = true;
-}
-
-inline void OneToOneExperiment::Noise(double sd) {
-    for (int i = 0; i < Page.NumCurves; ++i)
-        for (int k = 0; k < Page.PointCount[i]; ++k)
-            Page.Data[i][k] = OneToOneResponse(Setup, Setup.Conc[i], Page.Time[i][k]) +
-                              (sd > 0 ? sd * GaussRandom(&RandomSeed()) : 0.0);
 }
 
 inline void StaggerAndNoise(TSensTabCore& page, double shift, double sd) {
@@ -136,13 +121,33 @@ inline void OneToOneLines(const OneToOneSetup& s, double ka, double kd, double r
     species = {a, b, c};
 }
 
-inline void OneToOneExperiment::SetValues(double ka, double kd, double rfactor, double rmax) {
-    BeginModelSync(Model, 1);
+inline void ApplyOneToOneLines(TModelData& model, const OneToOneSetup& s, double ka, double kd,
+                               double rfactor, double rmax) {
     std::vector<ReactionLine> reactions;
     std::vector<SpeciesLine> species;
-    OneToOneLines(Setup, ka, kd, rfactor, rmax, reactions, species);
-    ApplyReactionLines(Model, reactions);
-    ApplyModelSpeciesLines(Model, species);
+    OneToOneLines(s, ka, kd, rfactor, rmax, reactions, species);
+    ApplyReactionLines(model, reactions);
+    ApplyModelSpeciesLines(model, species);
+}
+
+inline OneToOneExperiment::OneToOneExperiment(int points, double interval, long seed) {
+    ResetRandom(seed);
+    Setup.Points = points;
+    Setup.Interval = interval;
+    MakeOneToOnePage(Page, Setup);
+    SetValues(Setup.Ka, Setup.Kd, 1, Setup.Rmax);
+}
+
+inline void OneToOneExperiment::Noise(double sd) {
+    for (int i = 0; i < Page.NumCurves; ++i)
+        for (int k = 0; k < Page.PointCount[i]; ++k)
+            Page.Data[i][k] = OneToOneResponse(Setup, Setup.Conc[i], Page.Time[i][k]) +
+                              (sd > 0 ? sd * GaussRandom(&RandomSeed()) : 0.0);
+}
+
+inline void OneToOneExperiment::SetValues(double ka, double kd, double rfactor, double rmax) {
+    BeginModelSync(Model, 1);
+    ApplyOneToOneLines(Model, Setup, ka, kd, rfactor, rmax);
     Page.SetModel(Model);
 }
 
