@@ -231,6 +231,12 @@ protected:
     virtual bool AskNoise(std::string& noiseText) { (void)noiseText; return false; }
     virtual bool AskSmooth(int& windowSize, int& order) { (void)windowSize; (void)order; return false; }
 
+    // The checks before a fit or a Monte Carlo run, each ending the command
+    // after its message: a page (its message captioned noPageCaption), the
+    // model read, data on every page, a floated parameter, more data points
+    // than parameters. n is the number of parameters (Model.NumFitParams).
+    bool FitCanStart(const char* noPageCaption, int& n);
+
 private:
     // Simulates every page in order until one fails; returns the sum of the
     // pages done, failed the index of the failing page (-1 none) and failSsq its result.

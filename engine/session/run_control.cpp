@@ -235,6 +235,34 @@ void TMainFormCore::FinishFit(int n, bool ok, const double* keep, const TFitSnap
     SetStatusText(ok ? "Done" : "Fit stopped");
 }
 
+bool TMainFormCore::FitCanStart(const char* noPageCaption, int& n) {
+    if (PageCount() == 0) {
+        ShowMessage("No data to fit", noPageCaption);
+        return false;
+    }
+    if (!GetModel(true)) return false;
+    for (int i = 0; i < PageCount(); ++i) {
+        if (!Page(i).GetLoaded()) {
+            ShowDataPage(i);
+            ShowMessage("No data loaded", RunFitCaption);
+            return false;
+        }
+    }
+    n = CountFitParams(Model);
+    Model.NumFitParams = n;
+    if (n == 0) {
+        ShowMessage("Float at least one parameter", RunFitCaption);
+        return false;
+    }
+    // With no more points than parameters nothing is left to judge the fit by:
+    // no residual deviation, no errors.
+    if (Model.NumDataPoints <= n) {
+        ShowMessage("Not enough data points for the number of parameters", RunFitCaption);
+        return false;
+    }
+    return true;
+}
+
 void TMainFormCore::RunFit() {
     if (FitRunning) {
         FitRunning = false;
@@ -244,30 +272,8 @@ void TMainFormCore::RunFit() {
     // Between two Monte Carlo cycles there is no fit to stop, and none may start.
     if (MonteRunning) return;
 
-    if (PageCount() == 0) {
-        ShowMessage("No data to fit", RunFitCaption);
-        return;
-    }
-    if (!GetModel(true)) return;
-    for (int i = 0; i < PageCount(); ++i) {
-        if (!Page(i).GetLoaded()) {
-            ShowDataPage(i);
-            ShowMessage("No data loaded", RunFitCaption);
-            return;
-        }
-    }
-    const int n = CountFitParams(Model);
-    Model.NumFitParams = n;
-    if (n == 0) {
-        ShowMessage("Float at least one parameter", RunFitCaption);
-        return;
-    }
-    // With no more points than parameters nothing is left to judge the fit by:
-    // no residual deviation, no errors.
-    if (Model.NumDataPoints <= n) {
-        ShowMessage("Not enough data points for the number of parameters", RunFitCaption);
-        return;
-    }
+    int n = 0;
+    if (!FitCanStart(RunFitCaption, n)) return;
 
     const std::vector<TSensTabCore*> pages = PagePointers();
     TFitSnapshot start;
