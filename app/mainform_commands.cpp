@@ -16,6 +16,7 @@
 #include "app/mainform.h"
 #include "app/splash.h"
 #include "engine/files/file_choices.h"
+#include "engine/session/dialog_entries.h"
 #include "platform/core/messages.h"
 #include "widgets/plot.h"
 #include "widgets/reactpanel.h"
@@ -23,16 +24,6 @@
 #include "widgets/specpanel.h"
 
 namespace kivra {
-
-namespace {
-
-// The status texts and the gauge are visible before a long load or save starts.
-void RepaintStatusLine(TMainForm& form) {
-    form.StatusLine->repaint();
-    form.StatusGauge->repaint();
-}
-
-} // namespace
 
 void TMainForm::ConnectCommands() {
     auto on = [this](QObject* sender, void (TMainForm::*handler)()) {
@@ -82,10 +73,24 @@ bool TMainForm::DiscardModel() {
 
 void TMainForm::FileNew() {
     if (Busy()) return;
-    switch (ActivePageKind()) {
-    case PageKind::Model: DiscardModel(); break;
-    default: break;
+    if (ActivePageKind() == PageKind::Model) {
+        DiscardModel();
+        return;
     }
+    TSensTab* page = ActiveSensPage();
+    if (!page) return;
+    TNewSetAnswer answer;
+    if (!AskNewSet(answer)) return;
+    // A box that does not convert counts as 0; values the set cannot be made
+    // of make nothing, without a word.
+    int curves = 0;
+    double total = 0, interval = 0;
+    if (!ReadTypedInteger(answer.Curves, curves)) curves = 0;
+    if (!ReadTypedDecimal(answer.TotalTime, total)) total = 0;
+    if (!ReadTypedDecimal(answer.Interval, interval)) interval = 0;
+    if (curves < 1 || !(total > interval) || !(interval > 0)) return;
+    page->CreateSet(curves, total, interval);
+    GetModel(true);
 }
 
 void TMainForm::FileOpen() {
@@ -94,14 +99,14 @@ void TMainForm::FileOpen() {
     if (kind != PageKind::Model && kind != PageKind::Data) return;
     RunState = 0;
     SetStatusText("Loading");
-    RepaintStatusLine(*this);
+    RepaintStatus();
     const bool ok = kind == PageKind::Model ? LoadModel() : LoadData();
     // Whatever was read reaches the model and every page; a panel that
     // cannot be read leaves the open unfinished.
     const bool synchronised = GetModel(true);
     RunState = 7;
     SetStatusText(ok && synchronised ? "Done" : "");
-    RepaintStatusLine(*this);
+    RepaintStatus();
 }
 
 void TMainForm::FileSave() {
@@ -110,7 +115,7 @@ void TMainForm::FileSave() {
     if (kind == PageKind::Plot) return;
     RunState = 0;
     SetStatusText("Saving");
-    RepaintStatusLine(*this);
+    RepaintStatus();
     bool ok = GetModel(true);
     if (ok) {
         switch (kind) {
@@ -123,7 +128,7 @@ void TMainForm::FileSave() {
     }
     RunState = 7;
     SetStatusText(ok ? "Done" : "");
-    RepaintStatusLine(*this);
+    RepaintStatus();
 }
 
 void TMainForm::FileExit() { close(); }

@@ -14,7 +14,6 @@
 
 #include "app/mainform.h"
 #include "app/splash.h"
-#include "engine/fit/fit_loop.h"
 #include "widgets/plot.h"
 #include "widgets/reactpanel.h"
 #include "widgets/senstab_widget.h"
@@ -33,6 +32,14 @@ class TestForm : public TMainForm {
 public:
     std::vector<std::string> Names;
     std::vector<std::string> Titles;
+    // The New Data Set dialog's answers; none left cancels.
+    std::vector<TNewSetAnswer> NewSets;
+    bool AskNewSet(TNewSetAnswer& answer) override {
+        if (NewSets.empty()) return false;
+        answer = NewSets.front();
+        NewSets.erase(NewSets.begin());
+        return true;
+    }
     bool AskFileName(FileDialog which, std::string& fileName) override {
         const QFileDialog* dialog = which == FileDialog::DataSave ? DataSaveDlg : DataOpenDlg;
         Titles.push_back(dialog->windowTitle().toStdString());
@@ -187,6 +194,7 @@ TEST(MainFormCommands, NoCommandTouchesTheDataWhileARunUsesThem) {
         TSensTab* page = PageWithData(form, file);
         const double* data = page->Data[0];
         form.Names = {file, file};
+        form.NewSets = {{"3", "100", "10"}};
         (monte ? form.MonteRunning : form.FitRunning) = true;
         // Called directly, as a click that came before the idle pass disabled them.
         for (QWidget* shown : {static_cast<QWidget*>(page), static_cast<QWidget*>(form.ModelPage)}) {
@@ -202,17 +210,28 @@ TEST(MainFormCommands, NoCommandTouchesTheDataWhileARunUsesThem) {
         EXPECT_EQ(form.PageCount(), 1);
         EXPECT_EQ(page->Data[0], data);
         EXPECT_TRUE(form.Titles.empty());
+        EXPECT_EQ(form.NewSets.size(), 1u);
         EXPECT_EQ(msgs.Count(), 0u);
         form.FitRunning = form.MonteRunning = false;
     }
 }
 
-TEST(MainFormCommands, NewOnTheModelPageDiscardsTheModelWhenAsked) {
+// New on a data page makes a set only of values it can be made of, without
+// a word otherwise; on the model page it discards the model when asked.
+TEST(MainFormCommands, NewByPage) {
     test::ScriptedMessages msgs;
-    QTemporaryDir dir;
     TestForm form;
-    TSensTab* page = PageWithData(form, WriteFile(dir, "run.txt", TwoCurves));
+    form.DataAddPage();
+    TSensTab* page = form.ActiveSensPage();
+    form.NewSets = {{"2", "10", "0"}, {"2", "10", "10"}, {"x", "100", "10"}, {"3", "100", "10"}};
+    for (int i = 0; i < 5; ++i) form.FileNewItem->trigger();  // the last one cancelled
+    EXPECT_EQ(page->NumCurves, 3);
+    EXPECT_EQ(page->NumPoints, 10);
+    EXPECT_EQ(form.Model.NumCurves[0], 3);
+
     form.PageHolder->setCurrentWidget(form.ModelPage);
+    page->Modelled = true;
+    page->SimulationChanged();
     test::TypeOver(form.SpecPanel->NameBox[0], "A");
     form.StatusPanel1->setText("Ssq: 3");
     for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
@@ -221,7 +240,8 @@ TEST(MainFormCommands, NewOnTheModelPageDiscardsTheModelWhenAsked) {
         EXPECT_EQ(msgs.Last().Text + "|" + msgs.Last().Caption, "Do you want to discard current model?|Are you sure?");
         EXPECT_EQ(form.SpecPanel->NameBox[0]->text().isEmpty(), answer == MsgResult::Yes);
     }
-    EXPECT_FALSE(page->PagePlot->GetShowSim());
+    EXPECT_EQ(msgs.Count(), 2u);
+    EXPECT_FALSE(page->GetModelled() || page->PagePlot->GetShowSim());
     EXPECT_EQ(form.StatusPanel1->text(), "");
     EXPECT_EQ(form.ModelListState.Count(), 4);  // the group heads alone
 }
@@ -309,13 +329,9 @@ TEST(MainFormCommands, ExamplesLoadAndFit) {
     ASSERT_EQ(form.StatusPanel0->text(), "Done");
     ASSERT_EQ(form.PageCount(), 1);
     EXPECT_EQ(form.SensPage(0)->NumCurves, 6);
-    const std::vector<TSensTabCore*> pages = form.PagePointers();
-    FitProgress progress;
-    FitRun fit(pages, form.Model, progress);
-    ASSERT_TRUE(fit.Prepare());
-    ASSERT_EQ(fit.N, 3);
-    EXPECT_EQ(fit.Run().End, FitEnd::Converged);
-    fit.Finish(true);
+    form.RunFitButton->click();
+    EXPECT_EQ(form.StatusPanel0->text(), "Done");
+    EXPECT_EQ(form.Model.NumFitParams, 3);
     EXPECT_NEAR(form.Model.Kfwd[0], 2e5, 0.02 * 2e5);
     EXPECT_NEAR(form.Model.Krev[0], 2e-3, 0.02 * 2e-3);
     EXPECT_NEAR(form.Model.InitConc[0][1], 120, 0.02 * 120);
