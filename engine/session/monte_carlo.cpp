@@ -138,6 +138,7 @@ private:
     // The set values go back into the model and the pages, the pages release
     // their fit arrays, and the model is read again.
     void PutBackSetValues();
+    void SetRunning(bool on);
     void End();
     void ReleasePages() {
         if (!pagesAllocated_) return;
@@ -239,14 +240,13 @@ bool MonteRun::SetUp() {
         return false;
     }
 
-    f_.MonteRunning = true;
-    f_.SetMonteButtonCaption("Stop");
+    SetRunning(true);
     f_.ShowModel(model, false, 1.0);
     f_.ProcessMessages();
     if (!f_.MonteRunning) {
         // Stopped before anything was replaced: the last run's results stand.
         PutBackSetValues();
-        f_.SetMonteButtonCaption("Run");
+        SetRunning(false);
         return false;
     }
 
@@ -257,7 +257,7 @@ bool MonteRun::SetUp() {
             ShowMessage(NoMemoryText, RunMcError);
             f_.MonteRunning = false;
             PutBackSetValues();
-            f_.SetMonteButtonCaption("Run");
+            SetRunning(false);
             return false;
         }
         h->SetValue = set_[k];
@@ -410,6 +410,13 @@ void MonteRun::Cycles() {
     }
 }
 
+void MonteRun::SetRunning(bool on) {
+    f_.MonteRunning = on;
+    f_.SetMonteButtonCaption(on ? "Stop" : "Run");
+    // The window locks or frees the commands that change data at once.
+    f_.BusyChanged();
+}
+
 void MonteRun::PutBackSetValues() {
     kivra::PutFitParams(set_.get(), f_.Model, n_, pages_);
     times_.Restore(pages_);
@@ -422,8 +429,7 @@ void MonteRun::PutBackSetValues() {
 
 void MonteRun::End() {
     PutBackSetValues();
-    f_.SetMonteButtonCaption("Run");
-    f_.MonteRunning = false;
+    SetRunning(false);
     f_.MonteUnsaved = f_.MonteCycles > 0;
 }
 
