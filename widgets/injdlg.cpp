@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QFrame>
+#include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -53,6 +54,15 @@ QLabel* MakeLabel(QWidget* parent, const char* caption, int x, int y) {
     return Place(new QLabel(QString::fromLatin1(caption), parent), x, y, 0, 13);
 }
 
+// The design's groups are tight around their items.
+TRadioGroup* MakeGroup(QWidget* parent, const char* caption, std::initializer_list<const char*> items, int x, int y,
+                       int width, int height) {
+    auto* group = new TRadioGroup(QString::fromLatin1(caption), items, 0, parent);
+    group->layout()->setContentsMargins(6, 2, 6, 2);
+    group->layout()->setSpacing(1);
+    return Place(group, x, y, width, height);
+}
+
 QLineEdit* MakeRowEdit(QWidget* parent, int left, int row) {
     auto* edit = new QLineEdit(parent);
     edit->setGeometry(left, RowTop + RowStep * row, 71, 19);
@@ -83,36 +93,6 @@ void SetSwatch(QFrame* swatch, const QColor& colour) {
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
 } // namespace
-
-// ---- radio group -------------------------------------------------------------------
-
-TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
-    : QGroupBox(caption, parent) {
-    int top = 18;
-    int right = 0;
-    for (const QString& text : items) {
-        auto* item = new QRadioButton(text, this);
-        Place(item, 8, top, 0, 17);
-        right = std::max(right, item->geometry().right());
-        top += 19;
-        connect(item, &QRadioButton::clicked, this, [this] {
-            if (OnClick) OnClick();
-        });
-        Items.push_back(item);
-    }
-    setMinimumSize(right + 8, top + 4);
-    SetItemIndex(0);
-}
-
-int TRadioGroup::ItemIndex() const {
-    for (std::size_t i = 0; i < Items.size(); ++i)
-        if (Items[i]->isChecked()) return static_cast<int>(i);
-    return -1;
-}
-
-void TRadioGroup::SetItemIndex(int index) {
-    if (index >= 0 && index < static_cast<int>(Items.size())) Items[static_cast<std::size_t>(index)]->setChecked(true);
-}
 
 // ---- construction ----------------------------------------------------------------------
 
@@ -306,11 +286,8 @@ void TInjDlg::BuildPages() {
     SetAllButton = MakeButton(TimePage, "Set All", 39, 226);
     SubtractTimeButton = MakeButton(TimePage, "Subtract", 120, 226);
     Beside(SetAllButton, SubtractTimeButton, 4);
-    const QStringList modes{QStringLiteral("Fixed"), QStringLiteral("Fit together"), QStringLiteral("Fit separately")};
-    StartGroup = new TRadioGroup(QStringLiteral(" Start "), modes, TimePage);
-    Place(StartGroup, 6, 265, 94, 80);
-    StopGroup = new TRadioGroup(QStringLiteral(" Stop "), modes, TimePage);
-    Place(StopGroup, 104, 265, 96, 80);
+    StartGroup = MakeGroup(TimePage, " Start ", {"Fixed", "Fit together", "Fit separately"}, 6, 265, 94, 80);
+    StopGroup = MakeGroup(TimePage, " Stop ", {"Fixed", "Fit together", "Fit separately"}, 104, 265, 96, 80);
     Beside(StartGroup, StopGroup, 4);
     connect(SetAllButton, &QPushButton::clicked, this, [this] { SetAllButtonClick(); });
     connect(SubtractTimeButton, &QPushButton::clicked, this, [this] { SubtractTimeButtonClick(); });
@@ -328,11 +305,16 @@ void TInjDlg::BuildPages() {
     ZeroCursorButton = MakeButton(EditPage, "Zero Cursor", 122, 55, 73);
     ExcButton = MakeButton(EditPage, "Delete Rgn", 121, 100);
     IncButton = MakeButton(EditPage, "Undelete Rgn", 121, 127);
-    KeepGroup = new TRadioGroup(QStringLiteral("Keep"), {QStringLiteral("None"), QStringLiteral("1/")}, EditPage);
-    Place(KeepGroup, 113, 158, 89, 71);
-    KeepGroup->OnClick = [this] { KeepGroupClick(); };
+    KeepGroup = MakeGroup(EditPage, "Keep", {"None", "1/"}, 113, 158, 89, 71);
+    for (QRadioButton* item : KeepGroup->Items) connect(item, &QRadioButton::clicked, this, [this] { KeepGroupClick(); });
     KeepBox = new QLineEdit(EditPage);
-    KeepBox->setGeometry(155, 201, 39, 21);
+    // Beside the "1/" item, wherever the group's layout puts it.
+    KeepGroup->layout()->activate();
+    const QRect oneIn = KeepGroup->Items[1]->geometry();
+    const int keepLeft = KeepGroup->x() + oneIn.x() + KeepGroup->Items[1]->sizeHint().width() + 2;
+    KeepBox->setGeometry(std::max(155, keepLeft), KeepGroup->y() + oneIn.center().y() - 10, 39, 21);
+    KeepGroup->resize(std::max(KeepGroup->width(), KeepBox->geometry().right() + 6 - KeepGroup->x()),
+                      KeepGroup->height());
     KeepBox->installEventFilter(this);
     connect(ZeroPointsButton, &QPushButton::clicked, this, [this] { ZeroPointsButtonClick(); });
     connect(ZeroCursorButton, &QPushButton::clicked, this, [this] { ZeroCursorButtonClick(); });

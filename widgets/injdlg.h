@@ -3,11 +3,11 @@
 // buttons and data editing live in TInjEditCore; this half shows them with a
 // plot of the curves, the time lines' track bars and the page's controls.
 #include <QDialog>
-#include <QGroupBox>
 #include <functional>
 #include <vector>
 
 #include "engine/dataset/inj_edit.h"
+#include "widgets/radio_group.h"
 
 class QAction;
 class QCheckBox;
@@ -15,7 +15,6 @@ class QFrame;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QRadioButton;
 class QTabWidget;
 class QTimer;
 class QToolButton;
@@ -24,18 +23,6 @@ namespace kivra {
 
 class TPlot;
 class TPlotTrack;
-
-// A captioned group of radio buttons whose choice is an item index.
-class TRadioGroup : public QGroupBox {
-    Q_OBJECT
-public:
-    TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent);
-    int ItemIndex() const;
-    void SetItemIndex(int index);
-    std::vector<QRadioButton*> Items;
-    // The user chose an item.
-    std::function<void()> OnClick;
-};
 
 class TInjDlg : public QDialog, public TInjEditCore {
     Q_OBJECT

@@ -46,6 +46,8 @@ public:
 
     // Texts of the page's labels, kept here so that they are right without a window.
     std::string Caption() const { return CaptionText; }
+    // The main window names pages without data after their place ("Set 2").
+    void SetCaption(const std::string& text) { CaptionText = text; }
     std::string FileNameTextValue() const { return FileNameString; }
     std::string NumCurvesText() const { return NumCurvesString; }
     std::string NumPointsText() const { return NumPointsString; }
@@ -171,12 +173,31 @@ public:
     bool LoadV3Sens(FileText& f);
     bool LoadBiaSens(FileText& f);
     // One slot row ("Conc", "Start", "Stop", "RInd") from just after its keyword
-    // into slots[slot][curve]; false when a value is missing, extra or not a number.
+    // into slots[slot][curve]; a row that ends early leaves the later curves as
+    // they were. False when a value is extra or not a number.
     bool GetDataLine(FileText& f, int n, std::array<OwnedArray<double>, MaxInj>& slots);
     // Writes the included curves with the parts of mask (1 data, 2 simulation,
     // 4 residuals), replacing the file only once the new one is complete.
     // False after a message.
     bool WriteData(const std::string& fileName, int mask);
+    // Takes over the data set of another page (a reader's scratch page): arrays,
+    // counts, injections, flows and stocks. The other page is left without data.
+    void TakeDataSet(TSensTabCore& from);
+
+    // ---- model file: the page's set block (engine/files/model_set.cpp) ----------------
+    // Appends the page's set block, with the model values of the row Tag.
+    void WriteSet(std::string& out, const TModelData& model) const;
+    // Reads one set block of a model file of the given version (30, 32..35) into
+    // the page and into the model's row Tag. The block is read whole before
+    // anything changes: a damaged one changes nothing and returns false after a
+    // message.
+    bool ReadSet(FileText& f, int version, TModelData& model);
+    // Takes over everything a set block gave a scratch page: the data set, the
+    // flags, fit modes, shared-stock flags and caption; then shows it.
+    void TakeReadSet(TSensTabCore& from, const TModelData& model);
+    // A set block was read into the page: its species panel shows the model, its
+    // plots the data when Loaded and the simulation when Modelled.
+    virtual void SetBlockRead(const TModelData& model) { (void)model; }
 
     // ---- smoothing and noise -----------------------------------------------------------
     // Savitzky-Golay coefficients of a window of nl points left and nr right, polynomial

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <clocale>
 #include <cstdlib>
@@ -17,6 +18,9 @@ std::string g_numericLocaleAfterQApplication;
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("LC_ALL", "de_DE.UTF-8", 1);
+    // Settings the program keeps go to a folder of this run, never the user's.
+    QTemporaryDir configDir;
+    if (configDir.isValid()) setenv("XDG_CONFIG_HOME", configDir.path().toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);
     const char* loc = std::setlocale(LC_NUMERIC, nullptr);
     g_numericLocaleAfterQApplication = loc ? loc : "";

@@ -242,6 +242,30 @@ TEST(SensTabWidget, SetModelReadsThePanelAndANewSimulationShows) {
     EXPECT_EQ(msgs.Count(), 0u);
 }
 
+TEST(SensTabWidget, FitResultsReachThePagesSpeciesPanel) {
+    test::ScriptedMessages msgs;
+    RecordingPage page;
+    page.Tag = 1;
+    page.CreateSet(1, 100, 10);
+    page.InjStart[0][0] = 100;
+    page.InjStop[0][0] = 400;
+    page.StartFitMode[0] = 1;
+    TModelData m;
+    m.NumSpeciesLines = 2;
+    m.SpecName[0] = "A";
+    m.SpecName[1] = "L";
+    m.SpecLocal[1] = true;
+    m.InitConc[1][1] = 2;
+    page.SetModel(m);
+    m.InitConc[1][1] = 1.234567e-7;
+    m.FitConc[1][1] = true;
+    page.InjStart[0][0] = 101.5;
+    static_cast<TSensTabCore&>(page).SetFitResults(m);  // as the run control calls it
+    EXPECT_EQ(page.SpecPanel->ConcBox[1]->text().toStdString(), "1.235e-07");
+    EXPECT_EQ(page.InjLabels[0]->text().toStdString(), "Inj1: 101.5 - 400.0");
+    EXPECT_EQ(msgs.Count(), 0u);
+}
+
 TEST(SensTabWidget, ALoadedFileIsShownUnderItsName) {
     test::ScriptedMessages msgs;
     RecordingPage page;
