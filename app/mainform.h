@@ -203,6 +203,21 @@ public:
 
     // ==== run commands: simulation, fit, noise, smoothing (mainform_run.cpp) ======
     void ConnectRunCommands();
+    // Smooth...: the program-wide smoothing dialog on the active data page.
+    void RunSmoothItemClick();
+    // While a run goes the panels and the injection buttons take no edits.
+    void ApplyRunLock();
+
+protected:
+    PageKind ActiveTab() const override { return ActivePageKind(); }
+    int ActiveDataPage() const override;
+    void RepaintStatus() override;
+    bool AskNewSet(TNewSetAnswer& answer) override;
+    bool AskNoise(std::string& noiseText) override;
+    bool AskSmooth(int& windowSize, int& order) override;
+    void BusyChanged() override;
+
+public:
 
     // ==== model files (mainform_modelfile.cpp) ====================================
     void ConnectModelFileCommands();

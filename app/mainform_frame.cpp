@@ -529,6 +529,7 @@ void TMainForm::ApplyEnabling() {
     RunSimulationItem->setEnabled(e.RunSimulationItem);
     RunAddNoiseItem->setEnabled(e.RunAddNoiseItem);
     RunSmoothItem->setEnabled(e.RunSmoothItem);
+    ApplyRunLock();
 }
 
 bool TMainForm::event(QEvent* event) {

@@ -9,6 +9,7 @@
 #include "app/mainform.h"
 #include "app/printreportdlg.h"
 #include "app/report.h"
+#include "widgets/histogram.h"
 #include "platform/core/messages.h"
 
 namespace kivra {
@@ -51,6 +52,19 @@ void TMainForm::FilePrint() {
     for (int c = 0; c < ResultGrid->columnCount(); ++c) content.Results.ColWidths.push_back(ResultGrid->columnWidth(c));
     content.Results.ScreenZeroWidth = QFontMetrics(ResultGrid->font()).horizontalAdvance(QLatin1Char('0'));
     content.MonteShown = monteShown;
+    content.Monte = {MonteCycles, MonteSucceeded, MonteMaxIter, MonteVariation, MonteNoise};
+    for (const auto& core : Histograms) {
+        auto* h = dynamic_cast<THistogram*>(core.get());
+        if (!h) continue;
+        TReportHistogram rh;
+        rh.Title = h->Title;
+        rh.SetValue = h->SetValue;
+        rh.Mean = h->Mean;
+        rh.StdDev = h->StdDev;
+        rh.Print = [h](Canvas& c, int left, int top, int width, int height, int dataPen, int framePen,
+                       bool useColor) { h->Print(c, left, top, width, height, dataPen, framePen, useColor); };
+        content.Histograms.push_back(std::move(rh));
+    }
 
     Printer& printer = ReportPrinter();
     TReport report(printer, settings);

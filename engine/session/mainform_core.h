@@ -13,11 +13,15 @@
 #include "engine/dataset/senstab_core.h"
 #include "engine/fit/param_labels.h"
 #include "engine/model/model_data.h"
+#include "engine/session/frame_rules.h"
 #include "engine/plot/histogram_core.h"
 #include "engine/session/model_list.h"
 #include "engine/session/monte_records.h"
 
 namespace kivra {
+
+class TFitSnapshot;
+class TWindowFitProgress;
 
 // What the results page shows, as texts: the page's labels and grid cells. The
 // fit fills it, the model file writes and reads it, the report prints it; the
@@ -179,6 +183,67 @@ protected:
     virtual void ShowDataPage(int i) { (void)i; }
     // The desktop's default beep at the end of a run.
     virtual void Beep() {}
+
+    // ==== run control: simulation, fit, noise, smoothing (engine/session/run_control.cpp)
+public:
+    // Every command below does nothing while Busy(): a run owns the data.
+    // Simulates every page with the current model (Run Simulation); without
+    // a page, first asks for a new data set on a new page.
+    void RunSimulation();
+    // Simulates one page (after its injections were edited); "Ssq:" loses its number.
+    void RunSimulationSet(int set);
+    // Starts a fit of every floated parameter over all pages, or asks the
+    // running one to stop. While Monte Carlo runs it only ends the current
+    // cycle's fit; it never starts a fit of its own then.
+    void RunFit();
+    // Noise onto the simulation of the active data page (Add Noise).
+    void RunAddNoise();
+    // Smooths the active data page when it holds data (Smooth...).
+    void RunSmooth();
+
+    // The common end of a fit: FitRunning cleared, keep[1..n] into the model
+    // and the pages (with restore, instead, the values saved before the fit
+    // put back exactly and the pages simulated again), the model shown,
+    // status "Done" when ok, else "Fit stopped", every page's fit arrays freed.
+    void FinishFit(int n, bool ok, const double* keep, const TFitSnapshot* restore = nullptr);
+    // Gathers and writes back the parameter vector in the one parameter order.
+    void GetFitParams(TModelData& model, double* a, int* ia);
+    void PutFitParams(const double* a, TModelData& model, int n);
+    // A "no effect" error text of a fit step, with the parameter's labels.
+    void ReportNoEffect(const char* text, int n);
+
+    // What a New Data Set dialog answered, as typed.
+    struct TNewSetAnswer {
+        std::string Curves, TotalTime, Interval;
+    };
+
+protected:
+    friend class TWindowFitProgress;
+    // The page control: what is shown, and the data page shown (-1 none).
+    virtual PageKind ActiveTab() const { return PageKind::Model; }
+    virtual int ActiveDataPage() const { return -1; }
+    // The status line shows RunState and its texts anew at once.
+    virtual void RepaintStatus() {}
+    // A run began or ended (Busy() changed): what edits data follows it.
+    virtual void BusyChanged() {}
+    // The dialogs: false when cancelled.
+    virtual bool AskNewSet(TNewSetAnswer& answer) { (void)answer; return false; }
+    virtual bool AskNoise(std::string& noiseText) { (void)noiseText; return false; }
+    virtual bool AskSmooth(int& windowSize, int& order) { (void)windowSize; (void)order; return false; }
+
+    // The checks before a fit or a Monte Carlo run, each ending the command
+    // after its message: a page (its message captioned noPageCaption), the
+    // model read, data on every page, a floated parameter, more data points
+    // than parameters. n is the number of parameters (Model.NumFitParams).
+    bool FitCanStart(const char* noPageCaption, int& n);
+
+private:
+    // Simulates every page in order until one fails; returns the sum of the
+    // pages done, failed the index of the failing page (-1 none) and failSsq its result.
+    double SimulatePages(int& failed, double& failSsq);
+    // Shows the page that a failed simulation result points at.
+    void ShowFailedSimulation(int page, double ssq);
+    // ==== end of run control
 
     // ==== Monte Carlo run (engine/session/monte_carlo.cpp) ==========================
 public:

@@ -190,30 +190,8 @@ bool MonteRun::ReadBoxes() {
 }
 
 bool MonteRun::SetUp() {
-    if (f_.PageCount() == 0) {
-        ShowMessage("No data to fit", RunMcError);
-        return false;
-    }
-    if (!f_.GetModel(true)) return false;
-    for (int i = 0; i < f_.PageCount(); ++i) {
-        if (!f_.Page(i).GetLoaded()) {
-            f_.ShowDataPage(i);
-            ShowMessage("No data loaded", RunFitError);
-            return false;
-        }
-    }
+    if (!f_.FitCanStart(RunMcError, n_)) return false;
     TModelData& model = f_.Model;
-    n_ = CountFitParams(model);
-    model.NumFitParams = n_;
-    if (n_ == 0) {
-        ShowMessage("Float at least one parameter", RunFitError);
-        return false;
-    }
-    // Without more points than parameters no cycle could have an error.
-    if (model.NumDataPoints <= n_) {
-        ShowMessage("Not enough data points for the number of parameters", RunFitError);
-        return false;
-    }
     if (!ReadBoxes()) return false;
 
     // Before the pages map the parameters, which puts a time fitted for all

@@ -3,9 +3,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "app/mainform.h"
+#include "app/printreportdlg.h"
+#include "tests/gui/pdf_text.h"
 #include "engine/model/model_sync.h"
 #include "tests/gui/panel_driving.h"
 #include "tests/support/fit_fixture.h"
@@ -30,6 +34,15 @@ public:
     }
     test::OneToOneSetup Setup;
     std::vector<std::string> CaptionsDuringRun;
+
+    // The page shown with a run of two cycles set up in its boxes.
+    void ShowTwoCycleRun() {
+        resize(800, 600);
+        RunMonte();
+        test::TypeOver(NumCyclesBox, "2");
+        test::TypeOver(MaxIterBox, "50");
+        test::TypeOver(VariationBox, "10");
+    }
 
     void ShowFitResults(TModelData& model, int n, double** covar, double* a, double chisq) override {
         CaptionsDuringRun.push_back(RunMonteButton->text().toStdString());
@@ -73,11 +86,7 @@ TEST(MonteCarloPage, ShownByTheRunMenuWithItsSettings) {
 TEST(MonteCarloPage, RunFromTheButtonFillsAGridOfHistograms) {
     test::ScriptedMessages msgs;
     MonteTestForm form;
-    form.resize(800, 600);
-    form.RunMonte();
-    test::TypeOver(form.NumCyclesBox, "2");
-    test::TypeOver(form.MaxIterBox, "50");
-    test::TypeOver(form.VariationBox, "10");
+    form.ShowTwoCycleRun();
     form.AddNoiseCheck->setChecked(true);
     test::TypeOver(form.AddNoiseBox, "0.5");
     form.RunMonteButton->click();
@@ -113,6 +122,34 @@ TEST(MonteCarloPage, RunFromTheButtonFillsAGridOfHistograms) {
     EXPECT_EQ(msgs.Last().Caption, "Run Monte Error");
     EXPECT_EQ(form.focusWidget(), form.VariationBox);
     EXPECT_EQ(form.Histograms[2].get(), third);
+}
+
+TEST(MonteCarloPage, TheReportPrintsTheRunWithItsHistograms) {
+    if (!test::HaveTextReader()) GTEST_SKIP() << "pdftotext is not installed";
+    test::ScriptedMessages msgs;
+    MonteTestForm form;
+    form.ShowTwoCycleRun();
+    form.RunMonteButton->click();
+    ASSERT_EQ(form.MonteSucceeded, 2) << (msgs.Count() ? msgs.Last().Text : "");
+
+    TPrintReportDlg dlg;
+    PrintReportDlg = &dlg;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("report.pdf");
+    form.ReportPrinter().SetOutputFile(path.toStdString());
+    QTimer::singleShot(0, &dlg, [&] {
+        dlg.MonteCheck->setChecked(true);
+        dlg.MonteGraphCheck->setChecked(true);
+        dlg.OKBtn->click();
+    });
+    form.FilePrint();
+    PrintReportDlg = nullptr;
+    QString all;
+    for (const QString& page : test::PdfPageTexts(path)) all += page;
+    EXPECT_TRUE(all.contains("Monte Carlo Results"));
+    EXPECT_TRUE(all.contains("Succeeded: 2"));
+    EXPECT_TRUE(all.contains("3. krev: A + B = C"));
+    EXPECT_EQ(msgs.Count(), 0u);
 }
 
 } // namespace

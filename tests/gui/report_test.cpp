@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -22,6 +21,7 @@
 #include "engine/session/results.h"
 #include "platform/qt/canvas.h"
 #include "platform/qt/printer.h"
+#include "tests/gui/pdf_text.h"
 #include "tests/gui/plot_fixture.h"
 #include "tests/support/scripted_messages.h"
 
@@ -65,19 +65,10 @@ struct ReportRig {
         return printer.PageNumber();
     }
     // The text of every page, as a PDF reader extracts it.
-    std::vector<QString> PageTexts() const {
-        QProcess p;
-        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), Path(), QStringLiteral("-")});
-        if (!p.waitForFinished(30000)) return {};
-        std::vector<QString> pages;
-        for (const QString& page : QString::fromUtf8(p.readAllStandardOutput()).split(QChar('\f')))
-            pages.push_back(page);
-        if (!pages.empty() && pages.back().trimmed().isEmpty()) pages.pop_back();
-        return pages;
-    }
+    std::vector<QString> PageTexts() const { return test::PdfPageTexts(Path()); }
 };
 
-bool HaveTextReader() { return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(); }
+using test::HaveTextReader;
 
 TEST(Report, PlotPagesFollowTheChosenLayouts) {
     const struct {

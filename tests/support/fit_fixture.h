@@ -31,6 +31,12 @@ double OneToOneResponse(const OneToOneSetup& s, double conc, double t);
 
 // Makes the page's curves and injections and loads the exact response.
 void MakeOneToOnePage(TSensTabCore& page, const OneToOneSetup& s);
+// Each curve's injection starts shift later than the one before, and the
+// data get Gaussian noise of sd from a fixed seed.
+void StaggerAndNoise(TSensTabCore& page, double shift, double sd);
+// The panel lines of the scheme with the given values, floated as s asks.
+void OneToOneLines(const OneToOneSetup& s, double ka, double kd, double rfactor, double rmax,
+                   std::vector<ReactionLine>& reactions, std::vector<SpeciesLine>& species);
 // Reads the scheme into the model as the panels would (after BeginModelSync):
 // kfwd, krev, the R factor of C and the initial B, floated as s asks.
 void ApplyOneToOneLines(TModelData& model, const OneToOneSetup& s, double ka, double kd,
@@ -81,8 +87,16 @@ inline void MakeOneToOnePage(TSensTabCore& page, const OneToOneSetup& s) {
             page.Data[i][k] = OneToOneResponse(s, s.Conc[i], page.Time[i][k]);
 }
 
-inline void ApplyOneToOneLines(TModelData& model, const OneToOneSetup& s, double ka, double kd,
-                               double rfactor, double rmax) {
+inline void StaggerAndNoise(TSensTabCore& page, double shift, double sd) {
+    ResetRandom(-17);
+    for (int i = 0; i < page.NumCurves; ++i) {
+        page.InjStart[0][i] += shift * i;
+        for (int k = 0; k < page.PointCount[i]; ++k) page.Data[i][k] += sd * GaussRandom(&RandomSeed());
+    }
+}
+
+inline void OneToOneLines(const OneToOneSetup& s, double ka, double kd, double rfactor, double rmax,
+                          std::vector<ReactionLine>& reactions, std::vector<SpeciesLine>& species) {
     ReactionLine r;
     r.ReactA = 0;
     r.ReactB = 1;
@@ -91,7 +105,7 @@ inline void ApplyOneToOneLines(TModelData& model, const OneToOneSetup& s, double
     r.KrevText = detail::Text(kd);
     r.FitKfwd = s.FitKa;
     r.FitKrev = s.FitKd;
-    ApplyReactionLines(model, {r});
+    reactions = {r};
     // Names are moved in whole: assigning a literal trips a false overlap
     // warning of the optimiser.
     SpeciesLine a, b, c;
@@ -104,7 +118,16 @@ inline void ApplyOneToOneLines(TModelData& model, const OneToOneSetup& s, double
     c.Response = true;
     c.RFactorText = detail::Text(rfactor);
     c.FitRFactor = s.FitRFactor;
-    ApplyModelSpeciesLines(model, {a, b, c});
+    species = {a, b, c};
+}
+
+inline void ApplyOneToOneLines(TModelData& model, const OneToOneSetup& s, double ka, double kd,
+                               double rfactor, double rmax) {
+    std::vector<ReactionLine> reactions;
+    std::vector<SpeciesLine> species;
+    OneToOneLines(s, ka, kd, rfactor, rmax, reactions, species);
+    ApplyReactionLines(model, reactions);
+    ApplyModelSpeciesLines(model, species);
 }
 
 inline OneToOneExperiment::OneToOneExperiment(int points, double interval, long seed) {
