@@ -68,33 +68,6 @@ std::string StoredText(QSettings& store, const char* key, const std::string& cur
 
 } // namespace
 
-TRadioGroup::TRadioGroup(const QString& caption, std::initializer_list<const char*> items, int itemIndex,
-                         QWidget* parent)
-    : QGroupBox(caption, parent) {
-    auto* column = new QVBoxLayout(this);
-    for (const char* item : items) {
-        auto* b = new QRadioButton(QString::fromLatin1(item), this);
-        column->addWidget(b);
-        Items.push_back(b);
-    }
-    SetItemIndex(itemIndex);
-}
-
-int TRadioGroup::ItemIndex() const {
-    for (std::size_t i = 0; i < Items.size(); ++i)
-        if (Items[i]->isChecked()) return static_cast<int>(i);
-    return -1;
-}
-
-void TRadioGroup::SetItemIndex(int index) {
-    for (std::size_t i = 0; i < Items.size(); ++i) {
-        // Exclusive buttons cannot all be cleared one by one.
-        Items[i]->setAutoExclusive(false);
-        Items[i]->setChecked(static_cast<int>(i) == index);
-        Items[i]->setAutoExclusive(true);
-    }
-}
-
 TPrintReportDlg::TPrintReportDlg(QWidget* owner, std::unique_ptr<QSettings> store)
     : QDialog(owner), Store(std::move(store)) {
     setWindowTitle(QStringLiteral("Print Report"));

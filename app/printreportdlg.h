@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/report/report_settings.h"
+#include "widgets/radio_group.h"
 
 class QCheckBox;
 class QLabel;
@@ -21,18 +22,6 @@ class QRadioButton;
 class QTabWidget;
 
 namespace kivra {
-
-// A captioned group of radio buttons, one of them chosen.
-class TRadioGroup : public QGroupBox {
-    Q_OBJECT
-public:
-    TRadioGroup(const QString& caption, std::initializer_list<const char*> items, int itemIndex, QWidget* parent);
-    int ItemIndex() const;
-    // An index outside the items chooses none.
-    void SetItemIndex(int index);
-    int Count() const { return static_cast<int>(Items.size()); }
-    std::vector<QRadioButton*> Items;
-};
 
 class TPrintReportDlg : public QDialog {
     Q_OBJECT

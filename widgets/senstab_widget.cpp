@@ -5,8 +5,10 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
 #include <QToolButton>
 
+#include "widgets/injdlg.h"
 #include "widgets/panel_parts.h"
 #include "widgets/plot.h"
 #include "widgets/specpanel.h"
@@ -218,6 +220,21 @@ void TSensTab::InjButtonClick(int tag) {
     if (tag == -1 && PagePlot->GetCurve() >= 0) value = -PagePlot->GetCurve() - 2;
     RunInjDlg(value);
     UpdateInjPics();
+}
+
+bool TSensTab::RunInjDlg(int inj) {
+    const bool ok = TSensTabCore::RunInjDlg(inj);
+    ForEachPlot([](TPlot& plot) { plot.Repaint(); });
+    return ok;
+}
+
+bool TSensTab::EditInjections(TInjHandOff& h, int inj) {
+    TInjDlg dlg(this, *this, h, inj);
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->geometry();
+        dlg.move((area.width() - dlg.width()) / 2, (area.height() - dlg.height()) / 2);
+    }
+    return dlg.exec() == QDialog::Accepted;
 }
 
 void TSensTab::UpdateInjPics() {

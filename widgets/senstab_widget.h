@@ -47,6 +47,10 @@ public:
 
     // Handler of the edit button (tag -1) and the six slot buttons (tag = slot).
     void InjButtonClick(int tag);
+    // The dialog's edits show in both plots afterwards.
+    bool RunInjDlg(int inj) override;
+    // The injection dialog, centred on the screen and modal.
+    bool EditInjections(TInjHandOff& h, int inj) override;
 
     // The species panel's height; setting it moves the splitter.
     int GetSplitterPos() const;

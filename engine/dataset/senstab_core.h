@@ -3,6 +3,7 @@
 // the page's copy of the model and the operations on them. TSensTab adds the
 // controls and plots on top; everything here runs and is tested without Qt.
 #include <array>
+#include <functional>
 #include <string>
 
 #include "engine/model/model_data.h"
@@ -22,6 +23,8 @@ constexpr int MaxCurves = 100000;
 
 // Solves a x = b with a decomposition from ludcmp; b becomes x. 1-based.
 void LUBackSubstitute(double** a, int n, int* indx, double* b);
+
+struct TInjHandOff;
 
 class TSensTabCore : public TReactionScheme {
 public:
@@ -227,14 +230,29 @@ public:
     // Labels and slot buttons follow the injection data.
     virtual void UpdateInjPics();
     // The injection dialog for a slot (0..5), the data editor (-1) or the data
-    // editor on curve i (-i - 2). Returns true when the user confirmed.
-    virtual bool RunInjDlg(int slot);
+    // editor on curve i (-i - 2): hands it copies, shows it, and on OK takes
+    // the values back and drops the marked points; on Cancel the page is put
+    // back exactly as it was. Returns true when the user confirmed.
+    virtual bool RunInjDlg(int inj);
+    // Shows the dialog modally over the hand-off's copies; true on OK. The
+    // page without a window has no dialog to show.
+    virtual bool EditInjections(TInjHandOff& h, int inj) { (void)h; (void)inj; return false; }
     // The arrays were (re)allocated or freed: borrowers must attach again.
     virtual void DataArraysChanged() {}
     // A data file was loaded into the page: its data are to be shown.
     virtual void DataLoaded() {}
     // The label texts changed.
     virtual void LabelsChanged() {}
+
+    // ---- what the page asks of the main window ------------------------------------
+    // After an OK on a slot whose stock was or is shared by all sets: the main
+    // window records the sharing and the shared value (ApplyInjLink).
+    std::function<void(int inj, bool fit, double stock, bool shared)> OnInjLink;
+    // After an OK on a page that holds a simulation: simulate set `set` again.
+    std::function<void(int set)> OnResimulate;
+    // A fit or Monte Carlo run is going: the data may not change under it, so
+    // the dialog does not open.
+    std::function<bool()> OnBusy;
 
     // ---- fields -----------------------------------------------------------------
     int Tag = 0;  // set index 0..5
@@ -285,6 +303,8 @@ public:
 
 protected:
     void SetNumLabels(int curves, int points);
+    // OK of the injection dialog: the copies go back into slot, marked points go.
+    void TakeBackInjEdit(const TInjHandOff& h, int slot);
 
     std::string CaptionText;
     std::string FileNameString = "No Data";

@@ -14,6 +14,7 @@
 #include "engine/model/model_sync.h"
 #include "engine/numeric/randoms.h"
 #include "engine/session/mainform_core.h"
+#include "engine/session/run_control.h"
 #include "platform/core/messages.h"
 
 namespace kivra {
@@ -57,35 +58,6 @@ double BoxReal(const std::string& text) {
     double v = 0;
     return StrictNumber(text, v) ? v : 0.0;
 }
-
-// Every page's injection times. Writing the set values back puts a time
-// fitted "for all curves" into every curve; the copies put back the times
-// the curves had, which may differ.
-class InjTimesCopy {
-public:
-    void Take(const std::vector<TSensTabCore*>& pages) {
-        copies_.clear();
-        for (TSensTabCore* p : pages)
-            for (int j = 0; j < MaxInj; ++j) {
-                copies_.emplace_back(p->InjStart[j].data(), p->InjStart[j].data() + p->InjStart[j].size());
-                copies_.emplace_back(p->InjStop[j].data(), p->InjStop[j].data() + p->InjStop[j].size());
-            }
-    }
-    void Restore(const std::vector<TSensTabCore*>& pages) const {
-        std::size_t c = 0;
-        for (TSensTabCore* p : pages)
-            for (int j = 0; j < MaxInj && c + 1 < copies_.size(); ++j, c += 2) {
-                Put(copies_[c], p->InjStart[j]);
-                Put(copies_[c + 1], p->InjStop[j]);
-            }
-    }
-
-private:
-    static void Put(const std::vector<double>& from, OwnedArray<double>& to) {
-        if (from.size() == to.size()) std::copy(from.begin(), from.end(), to.data());
-    }
-    std::vector<std::vector<double>> copies_;
-};
 
 } // namespace
 
@@ -138,6 +110,7 @@ private:
     // The set values go back into the model and the pages, the pages release
     // their fit arrays, and the model is read again.
     void PutBackSetValues();
+    void SetRunning(bool on);
     void End();
     void ReleasePages() {
         if (!pagesAllocated_) return;
@@ -152,7 +125,9 @@ private:
     PagesFitHost pagesHost_;
     TrialWatchHost host_;
     bool pagesAllocated_ = false;
-    InjTimesCopy times_;
+    // Writing the set values back puts a time fitted "for all curves" into
+    // every curve; the snapshot puts back the times the curves had.
+    TFitSnapshot before_;
 
     // Settings of this run, taken over by the form once it is set up.
     int cycles_ = 0, maxIter_ = 0;
@@ -196,7 +171,7 @@ bool MonteRun::SetUp() {
 
     // Before the pages map the parameters, which puts a time fitted for all
     // curves into every curve.
-    times_.Take(pages_);
+    before_.Take(f_.Model, pages_);
     pagesAllocated_ = true;
     for (TSensTabCore* p : pages_) {
         if (!p->AllocateFit(model, n_)) {
@@ -239,14 +214,13 @@ bool MonteRun::SetUp() {
         return false;
     }
 
-    f_.MonteRunning = true;
-    f_.SetMonteButtonCaption("Stop");
+    SetRunning(true);
     f_.ShowModel(model, false, 1.0);
     f_.ProcessMessages();
     if (!f_.MonteRunning) {
         // Stopped before anything was replaced: the last run's results stand.
         PutBackSetValues();
-        f_.SetMonteButtonCaption("Run");
+        SetRunning(false);
         return false;
     }
 
@@ -257,7 +231,7 @@ bool MonteRun::SetUp() {
             ShowMessage(NoMemoryText, RunMcError);
             f_.MonteRunning = false;
             PutBackSetValues();
-            f_.SetMonteButtonCaption("Run");
+            SetRunning(false);
             return false;
         }
         h->SetValue = set_[k];
@@ -410,9 +384,16 @@ void MonteRun::Cycles() {
     }
 }
 
+void MonteRun::SetRunning(bool on) {
+    f_.MonteRunning = on;
+    f_.SetMonteButtonCaption(on ? "Stop" : "Run");
+    // The window locks or frees the commands that change data at once.
+    f_.BusyChanged();
+}
+
 void MonteRun::PutBackSetValues() {
     kivra::PutFitParams(set_.get(), f_.Model, n_, pages_);
-    times_.Restore(pages_);
+    before_.Restore(f_.Model, pages_);
     f_.FitRunning = false;
     ReleasePages();
     f_.GetModel(true);
@@ -422,8 +403,7 @@ void MonteRun::PutBackSetValues() {
 
 void MonteRun::End() {
     PutBackSetValues();
-    f_.SetMonteButtonCaption("Run");
-    f_.MonteRunning = false;
+    SetRunning(false);
     f_.MonteUnsaved = f_.MonteCycles > 0;
 }
 

@@ -15,6 +15,7 @@
 #include "tests/support/fit_fixture.h"
 #include "tests/support/scripted_messages.h"
 #include "widgets/histogram.h"
+#include "widgets/reactpanel.h"
 
 using namespace kivra;
 
@@ -34,6 +35,7 @@ public:
     }
     test::OneToOneSetup Setup;
     std::vector<std::string> CaptionsDuringRun;
+    std::vector<bool> PanelsLockedDuringRun;
 
     // The page shown with a run of two cycles set up in its boxes.
     void ShowTwoCycleRun() {
@@ -46,6 +48,7 @@ public:
 
     void ShowFitResults(TModelData& model, int n, double** covar, double* a, double chisq) override {
         CaptionsDuringRun.push_back(RunMonteButton->text().toStdString());
+        PanelsLockedDuringRun.push_back(!ReactPanel->isEnabled());
         TMainForm::ShowFitResults(model, n, covar, a, chisq);
     }
 
@@ -93,6 +96,9 @@ TEST(MonteCarloPage, RunFromTheButtonFillsAGridOfHistograms) {
 
     EXPECT_EQ(form.MonteSucceeded, 2);
     EXPECT_EQ(form.CaptionsDuringRun, (std::vector<std::string>{"Stop", "Stop"}));
+    // The model panels are read-only from the run's start to its end.
+    EXPECT_EQ(form.PanelsLockedDuringRun, (std::vector<bool>{true, true}));
+    EXPECT_TRUE(form.ReactPanel->isEnabled());
     EXPECT_EQ(form.RunMonteButton->text(), "Run");
     EXPECT_DOUBLE_EQ(form.MonteNoise, 0.5);
     ASSERT_EQ(form.Histograms.size(), 3u);

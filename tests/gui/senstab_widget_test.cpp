@@ -17,9 +17,24 @@
 
 using namespace kivra;
 
+namespace {
+
+// Records what the page asks of the injection dialog instead of showing it
+// (a modal dialog nobody answers would wait for ever).
+class RecordingPage : public TSensTab {
+public:
+    bool RunInjDlg(int slot) override {
+        Asked.push_back(slot);
+        return false;
+    }
+    std::vector<int> Asked;
+};
+
+} // namespace
+
 TEST(SensTabWidget, LabelsFollowTheDataSet) {
     test::ScriptedMessages msgs;
-    TSensTab page;
+    RecordingPage page;
     EXPECT_EQ(page.FileNameText->text(), "No Data");
     EXPECT_EQ(page.NumCurvesLabel->text(), "Num Curves:");
     page.CreateSet(3, 100, 10);
@@ -38,16 +53,6 @@ TEST(SensTabWidget, LabelsFollowTheDataSet) {
 
 namespace {
 
-// Records what the page asks of the injection dialog.
-class RecordingPage : public TSensTab {
-public:
-    bool RunInjDlg(int slot) override {
-        Asked.push_back(slot);
-        return false;
-    }
-    std::vector<int> Asked;
-};
-
 void Drag(QWidget* bar, int fromY, int toY) {
     const QPointF at(10, 2);
     const QPointF from = bar->mapToGlobal(at.toPoint());
@@ -64,7 +69,7 @@ void Drag(QWidget* bar, int fromY, int toY) {
 
 TEST(SensTabWidget, ControlsSitWhereThePageNeedsThem) {
     test::ScriptedMessages msgs;
-    TSensTab page;
+    RecordingPage page;
     page.resize(800, 600);
     page.show();
     ASSERT_NE(page.SpecPanel, nullptr);
@@ -203,7 +208,7 @@ TEST(SensTabWidget, TheOverviewPlotGoesWithThePageOrItsNewParent) {
     EXPECT_TRUE(overview.isNull());
 
     auto plotPage = std::make_unique<QWidget>();
-    TSensTab page;
+    RecordingPage page;
     page.CreateSet(1, 20, 10);
     page.OverviewPlot->setParent(plotPage.get());
     plotPage.reset();  // the main window's plot page goes first
@@ -213,7 +218,7 @@ TEST(SensTabWidget, TheOverviewPlotGoesWithThePageOrItsNewParent) {
 
 TEST(SensTabWidget, SetModelReadsThePanelAndANewSimulationShows) {
     test::ScriptedMessages msgs;
-    TSensTab page;
+    RecordingPage page;
     page.Tag = 1;
     TModelData m;
     m.NumSpeciesLines = 3;
@@ -239,7 +244,7 @@ TEST(SensTabWidget, SetModelReadsThePanelAndANewSimulationShows) {
 
 TEST(SensTabWidget, FitResultsReachThePagesSpeciesPanel) {
     test::ScriptedMessages msgs;
-    TSensTab page;
+    RecordingPage page;
     page.Tag = 1;
     page.CreateSet(1, 100, 10);
     page.InjStart[0][0] = 100;
@@ -263,7 +268,7 @@ TEST(SensTabWidget, FitResultsReachThePagesSpeciesPanel) {
 
 TEST(SensTabWidget, ALoadedFileIsShownUnderItsName) {
     test::ScriptedMessages msgs;
-    TSensTab page;
+    RecordingPage page;
     page.Tag = 2;
     const std::string file = ::testing::TempDir() + "/kivra_shown.txt";
     page.CreateSet(2, 10, 1);
