@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -6,6 +8,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -45,6 +48,18 @@ public:
         EXPECT_TRUE(ActiveSensPage()->LoadSens(File));
         ActiveSensPage()->SimulationChanged();
         return ActiveSensPage();
+    }
+    // The title of the modal dialog that act opens, which is then cancelled.
+    static std::string DialogOf(const std::function<void()>& act) {
+        std::string title;
+        QTimer::singleShot(0, [&title] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                title = dialog->windowTitle().toStdString();
+                dialog->reject();
+            }
+        });
+        act();
+        return title;
     }
     std::string Tab() const { return PageHolder->tabText(PageHolder->currentIndex()).toStdString(); }
     // The popup opened on p as by a right click: Maximize, Edit Curve and
@@ -196,7 +211,8 @@ TEST(MainFormCommands, NewByPage) {
     EXPECT_EQ(page->NumPoints, 4);
     form.NewSets = {{"3", "100", "10"}};
     msgs.Answer(MsgResult::No);  // the old set's injections are not kept
-    form.NewButton->click();
+    // A new set opens the injection dialog of slot 1.
+    EXPECT_EQ(form.DialogOf([&] { form.NewButton->click(); }), "Injection 1 Properties");
     EXPECT_EQ(page->NumPoints, 10);
     EXPECT_EQ(form.Model.NumCurves[0], 3);
 
@@ -239,6 +255,7 @@ TEST(MainFormCommands, ResidualsAndThePlotPopup) {
     EXPECT_EQ(TMainForm::EditCurveTarget(*p), -3);
     form.ShowResidualsClick();
     EXPECT_EQ(form.Popup(p), "nyy-x");
+    EXPECT_EQ(form.DialogOf([&] { form.EditCurveItem->trigger(); }), "Edit Data Set");
 
     // A plot whose page has gone is not answered; one plot left is not maximised.
     form.PageHolder->setCurrentWidget(second);
