@@ -3,6 +3,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "engine/dataset/inj_edit.h"
 #include "engine/model/model_sync.h"
 #include "engine/numeric/numformat.h"
 #include "engine/session/results.h"
@@ -28,9 +29,17 @@ TSensTabCore* TMainFormCore::AddPage() {
     auto page = MakePage();
     if (!page) return nullptr;
     page->Tag = PageCount();
+    // The page's three calls back into the main window.
+    page->OnInjLink = [this](int inj, bool fit, double stock, bool shared) { SetInjLink(inj, fit, stock, shared); };
+    page->OnResimulate = [this](int set) { RunSimulationSet(set); };
+    page->OnBusy = [this] { return Busy(); };
     Pages.push_back(std::move(page));
     PagesChanged();
     return Pages.back().get();
+}
+
+void TMainFormCore::SetInjLink(int inj, bool fit, double stock, bool shared) {
+    ApplyInjLink(Model, inj, fit, stock, shared);
 }
 
 void TMainFormCore::DeletePage(int i) {

@@ -66,6 +66,9 @@ public:
     void DeletePage(int i);
     // Removes every page.
     void DeleteAllPages();
+    // A data page marks a slot's stock concentration as shared by all sets
+    // or not; when shared, every set's row takes the value and its fit flag.
+    void SetInjLink(int inj, bool fit, double stock, bool shared);
 
     // Model synchronisation: zeroes the fit counts, sets NumSets, reads the
     // panels (ReadPanels) and hands the model to every page. False when a

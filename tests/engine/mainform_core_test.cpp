@@ -19,5 +19,19 @@ TEST(MainFormCore, PagesKeepTagsEqualToPositionsAndStopAtSix) {
     EXPECT_EQ(form.Model.NumSets, MaxSets - 1);
 }
 
+TEST(MainFormCore, APageReachesTheWindowThroughItsThreeCalls) {
+    TMainFormCore form;
+    TSensTabCore& page = *form.AddPage();
+    EXPECT_FALSE(page.OnBusy());
+    form.MonteRunning = true;
+    EXPECT_TRUE(page.OnBusy());
+    form.MonteRunning = false;
+    page.OnInjLink(2, true, 5e-9, true);
+    EXPECT_TRUE(form.Model.StockGlobal[2]);
+    EXPECT_TRUE(form.Model.FitStockGlobal[2]);
+    for (int k = 0; k < MaxSets; ++k) EXPECT_EQ(form.Model.StockConc[k][2], 5e-9);
+    ASSERT_TRUE(page.OnResimulate);
+}
+
 } // namespace
 } // namespace kivra
