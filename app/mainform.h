@@ -27,6 +27,7 @@ class QPushButton;
 class QStatusBar;
 class QTabWidget;
 class QTableWidget;
+class QTextBrowser;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -254,7 +255,51 @@ public:
     std::unique_ptr<Printer> PrinterObj;
 
     // ==== file, data, help and plot popup commands (mainform_commands.cpp) ========
+    // While a fit or Monte Carlo run is going, every command here that would
+    // change, replace, free or write the data it uses does nothing.
     void ConnectCommands();
+    // New: on the model page discards the model, on a data page makes a new
+    // synthetic data set.
+    void FileNew();
+    // Open and Save by the page shown. The status line reads "Loading" or
+    // "Saving" meanwhile and "Done" only when the file was read or written.
+    void FileOpen();
+    void FileSave();
+    void FileExit();
+    void DataAddPage();
+    void DataDeletePage();
+    void DataResiduals();
+    void HelpContents();
+    void HelpAbout();
+    // Asks whether to discard the model; on Yes empties the panels, the
+    // model list and every page's simulation. True when discarded.
+    bool DiscardModel();
+    // Asks for a data file and loads it into the data page shown; true when loaded.
+    bool LoadData();
+    // Asks which traces of the data page shown to save and where, and writes
+    // them; true when a file was written and none failed.
+    bool SaveData();
+
+    // The plot popup: enabling on opening, and its items.
+    void PlotPopupPopup();
+    void ZoomInClick();
+    void ZoomOutClick();
+    void MaximizeClick();
+    void ShowSingleClick();
+    void NextCurveClick();
+    void ShowResidualsClick();
+    void EditCurveClick();
+    // The plot the popup was opened on; null when it is none of the pages' plots.
+    TPlot* PopupPlot() const;
+    // What Edit Curve hands to the page's RunInjDlg for plot p: -(k + 2) for
+    // the curve k it shows or the curve nearest a selection (which it then
+    // shows), else -1 for all curves.
+    static int EditCurveTarget(TPlot& p);
+    // The help, "Kivra99.html", as installed beside the program or in the
+    // source tree; empty when neither exists.
+    static QString HelpFileName();
+    // The help window, made when the help is first asked for.
+    QTextBrowser* HelpWindow = nullptr;
 
     // ==== km calculator (mainform_km.cpp) =========================================
     void kmCalculatorClick();

@@ -357,7 +357,10 @@ void TPlot::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 void TPlot::contextMenuEvent(QContextMenuEvent* e) {
-    if (Popup) Popup->popup(e->globalPos());
+    if (!Popup) return;
+    // One menu serves many plots: its handlers ask it which one it was opened on.
+    Popup->setProperty(PopupComponentProperty, QVariant::fromValue(static_cast<QObject*>(this)));
+    Popup->popup(e->globalPos());
 }
 
 } // namespace kivra

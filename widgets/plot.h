@@ -75,6 +75,9 @@ public:
     double GetSelY1() const;
     double GetSelX2() const;
     double GetSelY2() const;
+    // The popup menu; opening it on this plot stores the plot in the menu's
+    // property PopupComponentProperty (a QObject*).
+    static constexpr const char* PopupComponentProperty = "PopupComponent";
     QMenu* PopupMenu() const { return Popup; }
     void SetPopupMenu(QMenu* menu) { Popup = menu; }
 

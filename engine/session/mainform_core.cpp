@@ -103,15 +103,22 @@ void TMainFormCore::ShowFitResults(TModelData& model, int n, double** covariance
         ResultsChanged();
 }
 
-void TMainFormCore::SaveResults() {
+bool TMainFormCore::SaveResults() {
     std::string name;
-    if (!AskFileName(FileDialog::DataSave, name)) return;
+    if (!AskFileName(FileDialog::DataSave, name)) return false;
     std::ofstream out(name, std::ios::binary | std::ios::trunc);
     if (!out) {
         ShowMessage("Unable to open file", "File Error", MsgButtons::Ok, MsgIcon::Exclamation);
-        return;
+        return false;
     }
     out << ResultsText(Results);
+    out.close();
+    // Not written to the end (a full disk, say): no "Done" for half a file.
+    if (!out) {
+        ShowMessage("Unable to write file", "File Error", MsgButtons::Ok, MsgIcon::Exclamation);
+        return false;
+    }
+    return true;
 }
 
 } // namespace kivra

@@ -171,8 +171,8 @@ public:
     virtual void ShowFitResults(TModelData& model, int n, double** covariance, double* a,
                                 double chisq);
     // File Save on the results page: the page as text into a file the user
-    // chooses.
-    void SaveResults();
+    // chooses. True when the whole text was written.
+    bool SaveResults();
 
 protected:
     // The results page should show Results anew (and its tab follow Shown).

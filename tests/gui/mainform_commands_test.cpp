@@ -1,0 +1,301 @@
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolButton>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "app/mainform.h"
+#include "widgets/plot.h"
+#include "widgets/senstab_widget.h"
+#include "widgets/specpanel.h"
+#include "tests/gui/panel_driving.h"
+#include "tests/support/scripted_file_choices.h"
+#include "tests/support/scripted_messages.h"
+
+using namespace kivra;
+
+namespace {
+
+// The window with its dialogs answered from lists: a file name (empty or
+// none left cancels; each question's dialog title is kept) and a new set.
+class TestForm : public TMainForm {
+public:
+    std::vector<std::string> Names, Titles;
+    std::vector<TNewSetAnswer> NewSets;
+    bool AskNewSet(TNewSetAnswer& answer) override { return Next(NewSets, answer); }
+    bool AskFileName(FileDialog which, std::string& fileName) override {
+        Titles.push_back((which == FileDialog::DataSave ? DataSaveDlg : DataOpenDlg)->windowTitle().toStdString());
+        return Next(Names, fileName) && !fileName.empty();
+    }
+    template <class T>
+    static bool Next(std::vector<T>& answers, T& answer) {
+        if (answers.empty()) return false;
+        answer = answers.front();
+        return answers.erase(answers.begin()), true;
+    }
+    // A new page holding two curves, data and simulation shown.
+    TSensTab* PageWithData() {
+        DataAddPage();
+        EXPECT_TRUE(ActiveSensPage()->LoadSens(File));
+        ActiveSensPage()->SimulationChanged();
+        return ActiveSensPage();
+    }
+    // The title of the modal dialog that act opens, which is then cancelled.
+    static std::string DialogOf(const std::function<void()>& act) {
+        std::string title;
+        QTimer::singleShot(0, [&title] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                title = dialog->windowTitle().toStdString();
+                dialog->reject();
+            }
+        });
+        act();
+        return title;
+    }
+    std::string Tab() const { return PageHolder->tabText(PageHolder->currentIndex()).toStdString(); }
+    // The popup opened on p as by a right click: Maximize, Edit Curve and
+    // Next Curve enabled (y/n), Maximize and Residuals ticked (x/-).
+    std::string Popup(TPlot* p) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(5, 5));
+        QCoreApplication::sendEvent(p, &click);
+        PlotPopup->hide();
+        std::string s;
+        for (QAction* a : {MaximizeItem, EditCurveItem, NextCurveItem}) s += a->isEnabled() ? 'y' : 'n';
+        for (QAction* a : {MaximizeItem, ResidualsItem}) s += a->isChecked() ? 'x' : '-';
+        return s;
+    }
+    QTemporaryDir Dir;
+    std::string File = Write("run.txt",
+                             "Vers 3.41 Data\nConc1\t1e-08\t2e-08\nStart1\t1\t1\nStop1\t2\t2\nRInd1\t0\t0\nFlow\t1\t1\n"
+                             "Time1\tData1\tTime2\tData2\n0\t0\t0\t0\n1\t1\t1\t2\n2\t2\t2\t4\n3\t1\t3\t2\n");
+    std::string Write(const char* name, const char* text) {
+        const std::string path = Dir.filePath(QString::fromUtf8(name)).toStdString();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+};
+
+} // namespace
+
+// Deleting shows the page two places before, at least the first, or the
+// model page; pages without data behind take the freed numbers.
+TEST(MainFormCommands, PagesAreAddedNumberedDeletedAndActivated) {
+    test::ScriptedMessages msgs;
+    struct Case {
+        int pages, deleted;
+        const char* shown;
+    };
+    for (const Case c : {Case{1, 0, "Model"}, Case{3, 1, "Set 1"}, Case{3, 2, "Set 1"}, Case{6, 5, "Set 4"}}) {
+        TestForm form;
+        for (int i = 0; i < c.pages; ++i) form.NewSensButton->click();
+        if (c.pages == MaxSets) {
+            form.DataAddPageItem->trigger();
+            EXPECT_EQ(msgs.Last().Text + "|" + msgs.Last().Caption, "Maximum number of sets|Sorry");
+        }
+        form.PageHolder->setCurrentWidget(form.SensPage(c.deleted));
+        msgs.Answer(MsgResult::Yes);
+        form.DataDeletePageItem->trigger();
+        EXPECT_EQ(msgs.Last().Text + "|" + msgs.Last().Caption, "Delete this data page?|Confirm Delete");
+        EXPECT_EQ(form.Tab(), c.shown) << c.pages << " pages, deleted " << c.deleted;
+    }
+    TestForm form;
+    form.DataAddPage();
+    form.PageWithData();
+    form.DataAddPage();
+    form.PageHolder->setCurrentWidget(form.ModelPage);
+    form.DataDeletePage();  // no data page shown: nothing asked
+    msgs.Answer(MsgResult::Yes);
+    form.PageHolder->setCurrentWidget(form.SensPage(0));
+    form.DataDeletePage();
+    EXPECT_EQ(form.SensPage(0)->Caption(), "run.txt");
+    EXPECT_EQ(form.SensPage(1)->PagePlot->GetTitle(), "Set 2");
+    EXPECT_TRUE(msgs.AllAnswered());
+}
+
+// Open and Save act by the page shown and end with "Done" only when the file
+// was read or written.
+TEST(MainFormCommands, OpenAndSaveSayDoneOnlyAfterSuccess) {
+    test::ScriptedMessages msgs;
+    test::ScriptedFileChoices choices;
+    TestForm form;
+    const std::string bad = form.Write("bad.txt", "Vers 9.9\n"), out = form.Dir.filePath("out.txt").toStdString();
+    const std::string missing = form.Dir.filePath("no/out.txt").toStdString();
+    form.DataAddPage();
+    form.PageHolder->setTabVisible(form.PageHolder->indexOf(form.ResultPage), true);
+    QWidget* data = form.ActiveSensPage();
+    struct Case {
+        QWidget* page;
+        void (TMainForm::*command)();
+        std::vector<std::string> names;
+        std::size_t messages;
+        bool done;
+    };
+    const Case cases[] = {
+        {data, &TMainForm::FileOpen, {""}, 0, false},  // cancelled
+        {data, &TMainForm::FileOpen, {missing}, 1, false},
+        {data, &TMainForm::FileOpen, {bad}, 1, false},  // refused version
+        {data, &TMainForm::FileOpen, {form.File}, 0, true},
+        {data, &TMainForm::FileSave, {out, out}, 0, true},  // data, simulation
+        {data, &TMainForm::FileSave, {}, 0, false},         // parts cancelled
+        {data, &TMainForm::FileSave, {"", out}, 0, true},   // one file cancelled skips only its part
+        {data, &TMainForm::FileSave, {missing}, 1, false},
+        {form.ResultPage, &TMainForm::FileSave, {missing}, 1, false},
+        {form.ResultPage, &TMainForm::FileSave, {out}, 0, true},
+    };
+    choices.AnswerSave(true, {true, true, false, false});
+    choices.AnswerSave(false, {});
+    choices.AnswerSave(true, {true, false, true, false});
+    choices.AnswerSave(true, {true, true, false, true});
+    for (const Case& c : cases) {
+        msgs.Clear();
+        form.Names = c.names;
+        form.Titles.clear();
+        form.PageHolder->setCurrentWidget(c.page);
+        (form.*c.command)();
+        EXPECT_EQ(msgs.Count(), c.messages) << "row " << &c - cases;
+        EXPECT_EQ(form.StatusPanel0->text() == "Done", c.done) << "row " << &c - cases;
+        EXPECT_EQ(form.RunState, 7);
+        if (&c - cases == 4) {
+            EXPECT_EQ(form.Titles, (std::vector<std::string>{"Save Data As", "Save Simulation As"}));
+        }
+    }
+    EXPECT_EQ(form.Model.NumCurves[0], 2);  // the model followed the load
+}
+
+// While a fit or a Monte Carlo run uses the data, no command asks, loads,
+// saves, adds, deletes or clears anything, even one that comes before the
+// idle pass disabled it.
+TEST(MainFormCommands, NoCommandTouchesTheDataWhileARunUsesThem) {
+    test::ScriptedMessages msgs;  // any question fails the test
+    test::ScriptedFileChoices choices;
+    for (bool monte : {false, true}) {
+        TestForm form;
+        TSensTab* page = form.PageWithData();
+        const double* data = page->Data[0];
+        form.Names = {form.File, form.File};
+        form.NewSets = {{"3", "100", "10"}};
+        (monte ? form.MonteRunning : form.FitRunning) = true;
+        for (QWidget* shown : {static_cast<QWidget*>(page), static_cast<QWidget*>(form.ModelPage)}) {
+            form.PageHolder->setCurrentWidget(shown);
+            for (auto command : {&TMainForm::FileNew, &TMainForm::FileOpen, &TMainForm::FileSave,
+                                 &TMainForm::DataAddPage, &TMainForm::DataDeletePage, &TMainForm::EditCurveClick})
+                (form.*command)();
+        }
+        form.PageHolder->setCurrentWidget(page);
+        EXPECT_FALSE(form.LoadData() || form.SaveData());
+        EXPECT_EQ(form.Popup(page->PagePlot)[1], 'n');  // Edit Curve
+        EXPECT_EQ(form.PageCount(), 1);
+        EXPECT_EQ(page->Data[0], data);
+        EXPECT_TRUE(form.Titles.empty() && form.NewSets.size() == 1 && msgs.Count() == 0);
+        form.FitRunning = form.MonteRunning = false;
+    }
+}
+
+// New on a data page makes a set only of values it can be made of, without a
+// word otherwise; on the model page it discards the model when asked.
+TEST(MainFormCommands, NewByPage) {
+    test::ScriptedMessages msgs;
+    TestForm form;
+    TSensTab* page = form.PageWithData();
+    form.NewSets = {{"2", "10", "0"}, {"2", "10", "10"}, {"x", "100", "10"}};
+    for (int i = 0; i < 4; ++i) form.FileNewItem->trigger();  // the last one cancelled
+    EXPECT_EQ(page->NumPoints, 4);
+    form.NewSets = {{"3", "100", "10"}};
+    msgs.Answer(MsgResult::No);  // the old set's injections are not kept
+    // A new set opens the injection dialog of slot 1.
+    EXPECT_EQ(form.DialogOf([&] { form.NewButton->click(); }), "Injection 1 Properties");
+    EXPECT_EQ(page->NumPoints, 10);
+    EXPECT_EQ(form.Model.NumCurves[0], 3);
+
+    form.PageHolder->setCurrentWidget(form.ModelPage);
+    page->SimulationChanged();
+    test::TypeOver(form.SpecPanel->NameBox[0], "A");
+    for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+        msgs.Answer(answer);
+        form.NewButton->click();
+        EXPECT_EQ(msgs.Last().Text + "|" + msgs.Last().Caption, "Do you want to discard current model?|Are you sure?");
+        EXPECT_EQ(form.SpecPanel->NameBox[0]->text().isEmpty(), answer == MsgResult::Yes);
+    }
+    EXPECT_EQ(msgs.Count(), 3u);
+    EXPECT_FALSE(page->PagePlot->GetShowSim());
+}
+
+TEST(MainFormCommands, ResidualsAndThePlotPopup) {
+    test::ScriptedMessages msgs;
+    TestForm form;
+    TSensTab* first = form.PageWithData();
+    TSensTab* second = form.PageWithData();
+    // On a data page only its own plot; on the plot page all follow the first.
+    form.ResidualButton->click();
+    EXPECT_TRUE(second->PagePlot->GetRes() && !first->PagePlot->GetRes());
+    form.PageHolder->setCurrentWidget(form.PlotPage);
+    form.Plots[1]->SetRes(true);
+    form.DataResidualsItem->trigger();
+    EXPECT_TRUE(form.Plots[0]->GetRes() && form.Plots[1]->GetRes());
+
+    EXPECT_EQ(form.Popup(form.Plots[1]), "ynn-x");
+    form.MaximizeItem->trigger();
+    EXPECT_EQ(form.Popup(form.Plots[1]), "ynnxx");
+    form.MaximizeClick();
+    form.PageHolder->setCurrentWidget(first);
+    TPlot* p = first->PagePlot;
+    EXPECT_EQ(form.Popup(p), "nyn--");
+    EXPECT_EQ(TMainForm::EditCurveTarget(*p), -1);  // no curve, no selection: all curves
+    form.SingleCurveItem->trigger();
+    form.NextCurveClick();
+    EXPECT_EQ(TMainForm::EditCurveTarget(*p), -3);
+    form.ShowResidualsClick();
+    EXPECT_EQ(form.Popup(p), "nyy-x");
+    EXPECT_EQ(form.DialogOf([&] { form.EditCurveItem->trigger(); }), "Edit Data Set");
+
+    // A plot whose page has gone is not answered; one plot left is not maximised.
+    form.PageHolder->setCurrentWidget(second);
+    form.Popup(second->PagePlot);
+    msgs.Answer(MsgResult::Yes);
+    form.DataDeletePage();
+    EXPECT_EQ(form.PopupPlot(), nullptr);
+    form.EditCurveClick();
+    form.PageHolder->setCurrentWidget(form.PlotPage);
+    EXPECT_EQ(form.Popup(form.Plots[0])[0], 'n');
+}
+
+// The help is the shipped file; the examples open as a new user opens them
+// and fit to the values they were made with (kfwd 2e5, krev 2e-3, B 120 RU)
+// from start values a factor of two off.
+TEST(MainFormCommands, HelpAndExamples) {
+    test::ScriptedMessages msgs;
+    TestForm form;
+    const QString help = TMainForm::HelpFileName();
+    ASSERT_TRUE(help.endsWith("help/Kivra99.html")) << help.toStdString();
+    form.HelpButton->click();
+    form.HelpContentsItem->trigger();
+    ASSERT_EQ(form.findChildren<QTextBrowser*>().size(), 1);
+    EXPECT_EQ(form.HelpWindow->source().toLocalFile(), help);
+    EXPECT_EQ(form.HelpWindow->windowTitle(), "KivraXP help");
+
+    const QDir examples(QFileInfo(help).dir().filePath("../examples"));
+    form.Names = {examples.filePath("binding-1to1.mdl").toStdString(), examples.filePath("binding-1to1.txt").toStdString()};
+    msgs.Answer(MsgResult::Yes);  // its data set too
+    form.OpenButton->click();
+    ASSERT_EQ(form.PageCount(), 1);
+    form.RunFitButton->click();
+    EXPECT_EQ(form.StatusPanel0->text(), "Done");
+    EXPECT_EQ(form.Model.NumFitParams, 3);
+    EXPECT_NEAR(form.Model.Kfwd[0], 2e5, 0.02 * 2e5);
+    EXPECT_NEAR(form.Model.Krev[0], 2e-3, 0.02 * 2e-3);
+    EXPECT_NEAR(form.Model.InitConc[0][1], 120, 0.02 * 120);
+    form.PageHolder->setCurrentWidget(form.SensPage(0));
+    form.FileOpen();
+    EXPECT_EQ(form.StatusPanel0->text(), "Done");
+    EXPECT_EQ(form.SensPage(0)->NumCurves, 6);
+    EXPECT_EQ(form.SensPage(0)->PointCount[5], 450);
+}
