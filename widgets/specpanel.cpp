@@ -369,7 +369,19 @@ void TSpecPanel::LoadRFactor(const TModelData& model, int s) {
 
 void TSpecPanel::SetSpecies(const TModelData& model) {
     ClearControls();
-    TakeLineCount(model.NumSpeciesLines);
+    int lines = model.NumSpeciesLines;
+    if (!IsDataPage) {
+        // The last line is the one to type into and shows no name: a model
+        // whose last line is named (a file without the blank line) gets a
+        // blank line after it, so its last species is not lost.
+        const int held = std::clamp(lines, 0, MaxSpecies);
+        for (int s = held - 1; s >= 0; --s)
+            if (!model.SpecName[s].empty()) {
+                lines = std::max(lines, s + 2);
+                break;
+            }
+    }
+    TakeLineCount(lines);
     const int t = IsDataPage ? SetIndex() : 0;
     for (int s = 0; s < NumLines; ++s) {
         LineName[s] = model.SpecName[s];

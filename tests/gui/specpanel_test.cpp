@@ -314,6 +314,26 @@ TEST(SpecPanel, LoadedAndFittedValuesKeepTheirFullPrecision) {
     EXPECT_EQ(back.InitConc[0][1], 2e-7);
 }
 
+TEST(SpecPanel, AModelWithoutItsBlankLineKeepsItsLastSpecies) {
+    for (const int lines : {2, MaxSpecies}) {
+        TModelData m;
+        m.NumSpeciesLines = lines;
+        for (int s = 0; s < lines; ++s) {
+            m.SpecName[s] = "S" + std::to_string(s);
+            m.AnalyteInj[0][s] = -1;
+            m.InitConc[0][s] = s + 1;
+        }
+        TSpecPanel p;
+        p.SetSpecies(m);
+        TModelData back;
+        p.GetSpecies(back);
+        EXPECT_EQ(back.NumSpecies, lines);
+        EXPECT_EQ(back.SpecName[lines - 1], m.SpecName[lines - 1]);
+        EXPECT_EQ(back.InitConc[0][lines - 1], lines);
+        EXPECT_EQ(back.NumSpeciesLines, std::min(lines + 1, MaxSpecies));
+    }
+}
+
 TEST(SpecPanel, ClearControlsReturnsToTheFirstState) {
     TSpecPanel p;
     p.show();
