@@ -379,5 +379,5 @@ TEST(FitRun, NamesAParameterWithoutEffect) {
     EXPECT_EQ(msgs.Last().Caption, "Fit Error");
     run.Finish(true);
     EXPECT_EQ(x.Page.FitParams, 0);
-    EXPECT_FALSE(x.Page.FitState);
+    EXPECT_TRUE(x.Page.FitKind.empty());
 }
