@@ -142,6 +142,9 @@ public:
     // The text of the last fault CalcFit found in the model or data; the
     // returned pointer stays valid until the next CalcFit of this page.
     std::string FitFault;
+    // Responses (doubles) CalcFit keeps at once: a round of curves is as
+    // large as fits, a longer curve goes alone in blocks of points.
+    std::size_t FitResponseBudget = std::size_t(1) << 22;
     // Where the progress dots of CalcFit go; set by whoever drives the fit.
     class FitProgress* FitStatus = nullptr;
 

@@ -233,9 +233,7 @@ struct FitContext {
     Series* SeriesList;
 };
 
-// Responses of the rounds' runs are kept for all points of their curves, up
-// to this many; a curve that needs more goes alone, in blocks of points.
-constexpr std::size_t SeriesBudget = std::size_t(1) << 22;
+// Runs of one round at most (each holds a few kB of integrator).
 constexpr int TaskBudget = 4096;
 
 // Carries a run from point k0 up to point k1 - 1 (from its start when k0 is
@@ -367,10 +365,12 @@ const char* TSensTabCore::CalcFit(double* a, int ma, double** alpha, double* bet
 
     // The included curves go in rounds: every run of every curve of a round
     // at once, then the sums in curve and point order, as one thread would
-    // form them.
+    // form them. A round keeps the responses of all points of its curves; a
+    // curve that needs more than the budget goes alone, in blocks of points.
+    const std::size_t budget = std::max<std::size_t>(FitResponseBudget, 1);
     for (int next = 0; next < NumCurves;) {
         // The round: its curves, their series and tasks, and their points.
-        int end = next, seriesTotal = 0, taskTotal = 0, roundCurves = 0;
+        int end = next, last = next, seriesTotal = 0, taskTotal = 0, roundCurves = 0;
         std::size_t need = 0;
         for (; end < NumCurves; ++end) {
             if (Excluded[end]) continue;
@@ -382,19 +382,20 @@ const char* TSensTabCore::CalcFit(double* a, int ma, double** alpha, double* bet
                 tasks += b == Bearing::Simulated;
             }
             const std::size_t curveNeed = static_cast<std::size_t>(series) * PointCount[end];
-            if (roundCurves > 0 && (need + curveNeed > SeriesBudget || taskTotal + tasks > TaskBudget))
+            if (roundCurves > 0 && (need + curveNeed > budget || taskTotal + tasks > TaskBudget))
                 break;
             need += curveNeed;
+            last = end;
             seriesTotal += series;
             taskTotal += tasks;
             ++roundCurves;
         }
         if (roundCurves == 0) break;  // only excluded curves remain
         // A curve too long for the budget goes alone, block by block.
-        const int points0 = roundCurves == 1 ? PointCount[end - 1] : 0;
+        const int points0 = PointCount[last];
         int block = 0;
-        if (need > SeriesBudget) {
-            block = static_cast<int>(std::max<std::size_t>(1, SeriesBudget / seriesTotal));
+        if (need > budget) {
+            block = static_cast<int>(std::max<std::size_t>(1, budget / seriesTotal));
             need = static_cast<std::size_t>(seriesTotal) * block;
         }
 

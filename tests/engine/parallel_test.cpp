@@ -4,6 +4,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/dataset/senstab_core.h"
@@ -83,7 +84,7 @@ struct Experiment {
             p->SetModel(model);
             p->RunModel();
             for (int i = 0; i < p->NumCurves; ++i)
-                for (int k = 0; k < 40; ++k) p->Data[i][k] = 1.1 * p->Sim[i][k] + std::sin(k + i);
+                for (int k = 0; k < p->PointCount[i]; ++k) p->Data[i][k] = 1.1 * p->Sim[i][k] + std::sin(k + i);
         }
     }
 
@@ -96,6 +97,7 @@ struct Experiment {
             p.ConcIsFraction[1][i] = true;
             p.RefIndex[0][i] = 0.3 * i;
             p.Flow[i] = 5 + 10 * i;
+            p.PointCount[i] = 40 - 4 * i;  // curves of their own lengths
         }
     }
 };
@@ -113,15 +115,17 @@ private:
     int steps_, shown_ = 0;
 };
 
-// Every number a simulation of both pages and three fit steps leave.
-std::vector<double> Outcome(int threads) {
+// Every number a simulation of both pages and three fit steps leave, with
+// the fit keeping at most budget responses at once.
+std::vector<double> Outcome(int threads, std::size_t budget) {
     SetWorkerThreads(threads);
     test::ScriptedMessages msgs;
     Experiment x;
+    for (TSensTabCore* p : x.pages) p->FitResponseBudget = budget;
     std::vector<double> out;
     auto sims = [&] {
         for (TSensTabCore* p : x.pages)
-            for (int i = 0; i < p->NumCurves; ++i) out.insert(out.end(), p->Sim[i], p->Sim[i] + 40);
+            for (int i = 0; i < p->NumCurves; ++i) out.insert(out.end(), p->Sim[i], p->Sim[i] + p->PointCount[i]);
     };
     for (TSensTabCore* p : x.pages) out.push_back(p->RunModel());
     sims();
@@ -144,12 +148,15 @@ std::vector<double> Outcome(int threads) {
 } // namespace
 
 TEST(Parallel, AnyNumberOfThreadsGivesTheSerialResultsBitForBit) {
-    const std::vector<double> serial = Outcome(1);
-    for (const int threads : {2, 3, 8}) {
-        const std::vector<double> spread = Outcome(threads);
+    const std::size_t all = std::size_t(1) << 22;
+    const std::vector<double> serial = Outcome(1, all);
+    // The budget of 40 sends every curve alone, in blocks of a few points.
+    const std::pair<int, std::size_t> runs[] = {{2, all}, {3, all}, {8, all}, {1, 40}, {4, 40}};
+    for (const auto& [threads, budget] : runs) {
+        const std::vector<double> spread = Outcome(threads, budget);
         ASSERT_EQ(spread.size(), serial.size());
         EXPECT_EQ(std::memcmp(spread.data(), serial.data(), serial.size() * sizeof(double)), 0)
-            << threads << " threads";
+            << threads << " threads, budget " << budget;
     }
 }
 
