@@ -6,6 +6,7 @@
 // (std::integral_constant) for loops that the compiler lays out in full.
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 #include <utility>
 
 namespace kivra {
@@ -60,63 +61,59 @@ const char* LUDecompose(Rows a, Size n, int* indx, double* d, double* vv, double
     return nullptr;
 }
 
-// Solves a x = b with a decomposition from LUDecompose; b becomes x. Leading
-// zeros of the permuted b are skipped in the forward pass.
-template <class Rows, class Size = int>
-void LUSolve(Rows a, Size n, const int* indx, double* b, const double* invPivot) {
-    int ii = 0;
+// GCC would pack the unknowns of these short dependent chains into vector
+// registers through memory, which stalls every step: they are kept scalar.
+#if defined(__GNUC__) && !defined(__clang__)
+#define KIVRA_SCALAR __attribute__((optimize("no-tree-vectorize", "no-tree-slp-vectorize")))
+#else
+#define KIVRA_SCALAR
+#endif
+
+// Forward and back substitution on x, already in the row order of the
+// decomposition's swaps; x becomes the solution, which also goes to out. The forward pass skips the
+// leading zeros of x: a skipped term subtracts exactly +0, which leaves every
+// sum as it is, so that the loops keep fixed bounds and, with a compile-time
+// size, constant indices.
+template <class Rows, class Size>
+KIVRA_SCALAR void LUSubstitute(Rows a, Size n, double* x, const double* invPivot, double* out) {
+    int ii = n + 1;  // the first non-zero row; none yet
     for (int i = 1; i <= n; ++i) {
-        const int ip = indx[i];
-        double sum = b[ip];
-        b[ip] = b[i];
-        if (ii != 0) {
-            for (int j = ii; j < i; ++j) sum -= a[i][j] * b[j];
-        } else if (sum != 0.0) {
-            ii = i;
-        }
-        b[i] = sum;
+        double sum = x[i];
+        for (int j = 1; j < i; ++j) sum -= j >= ii ? a[i][j] * x[j] : 0.0;
+        if (ii > n && sum != 0.0) ii = i;
+        x[i] = sum;
     }
     for (int i = n; i >= 1; --i) {
-        double sum = b[i];
-        for (int j = i + 1; j <= n; ++j) sum -= a[i][j] * b[j];
-        b[i] = invPivot ? sum * invPivot[i] : sum / a[i][i];
+        double sum = x[i];
+        for (int j = i + 1; j <= n; ++j) sum -= a[i][j] * x[j];
+        x[i] = invPivot ? sum * invPivot[i] : sum / a[i][i];
+        out[i] = x[i];
     }
 }
 
-// The order in which a decomposition's row swaps leave the right-hand side:
-// the solve's row i takes b[perm[i]]. Every swap of LUSolve's forward pass
-// exchanges its own row with a later one, so applying them all first changes
-// nothing.
+// Solves a x = b with a decomposition from LUDecompose; b becomes x. Each
+// row swap exchanges a row with a later one, so making them all before the
+// substitution gives the same as making each on the way.
+template <class Rows, class Size = int>
+void LUSolve(Rows a, Size n, const int* indx, double* b, const double* invPivot) {
+    for (int i = 1; i <= n; ++i) std::swap(b[i], b[indx[i]]);
+    LUSubstitute(a, n, b, invPivot, b);
+}
+
+// The order the row swaps leave the right-hand side in: row i takes b[perm[i]].
 inline void LUPermutation(const int* indx, int n, int* perm) {
     for (int i = 1; i <= n; ++i) perm[i] = i;
     for (int i = 1; i <= n; ++i) std::swap(perm[i], perm[indx[i]]);
 }
 
-// LUSolve for N rows known when compiling, with the order from LUPermutation
-// and reciprocal pivots: the vector stays in registers instead of going
-// through memory at every step. The same operations in the same order.
+// LUSolve for N rows known when compiling, with the order from
+// LUPermutation: the vector stays in registers instead of going through
+// memory at every step. The same operations in the same order.
 template <int N, class Rows>
-void LUSolveSmall(Rows a, const int* perm, double* b, const double* invPivot) {
+KIVRA_SCALAR void LUSolveSmall(Rows a, const int* perm, double* b, const double* invPivot) {
     double x[N + 1];
     for (int i = 1; i <= N; ++i) x[i] = b[perm[i]];
-    int ii = 0;
-    for (int i = 1; i <= N; ++i) {
-        double sum = x[i];
-        if (ii != 0) {
-            // Fixed bounds with the skip inside keep every index constant.
-            for (int j = 1; j < i; ++j)
-                if (j >= ii) sum -= a[i][j] * x[j];
-        } else if (sum != 0.0) {
-            ii = i;
-        }
-        x[i] = sum;
-    }
-    for (int i = N; i >= 1; --i) {
-        double sum = x[i];
-        for (int j = i + 1; j <= N; ++j) sum -= a[i][j] * x[j];
-        x[i] = sum * invPivot[i];
-    }
-    for (int i = 1; i <= N; ++i) b[i] = x[i];
+    LUSubstitute(a, std::integral_constant<int, N>(), x, invPivot, b);
 }
 
 } // namespace kivra

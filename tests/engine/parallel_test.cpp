@@ -11,6 +11,7 @@
 #include "engine/fit/fit_loop.h"
 #include "engine/model/model_sync.h"
 #include "engine/numeric/parallel.h"
+#include "tests/support/fit_fixture.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/sim_models.h"
 
@@ -18,11 +19,8 @@ using namespace kivra;
 
 namespace {
 
-class PanelPage : public TSensTabCore {
-public:
-    void GetPanelSpecies(TModelData& model) override { ApplySetSpeciesLines(model, Tag, localLines); }
-    std::vector<SpeciesLine> localLines;
-};
+using test::PanelPage;
+using test::StopAfter;
 
 // Two pages with every kind of fitted parameter: A (slot 1) + B = C with
 // linked and fitted rates, a local species D, a monomer E fed by slot 2 as a
@@ -100,19 +98,6 @@ struct Experiment {
             p.PointCount[i] = 40 - 4 * i;  // curves of their own lengths
         }
     }
-};
-
-// Stops a fit once it has shown a given number of steps.
-class StopAfter : public FitProgress {
-public:
-    explicit StopAfter(int steps) : steps_(steps) {}
-    void StepShown(double) override { ++shown_; }
-    bool StopRequested() override { return shown_ >= steps_; }
-    void AppendStatus(const std::string&) override { ++Dots; }
-    int Dots = 0;
-
-private:
-    int steps_, shown_ = 0;
 };
 
 // Every number a simulation of both pages and three fit steps leave, with
