@@ -3,6 +3,8 @@
 // curve's injections. Both are plain values, so that each worker of a
 // parallel run can hold its own copy and a fit can nudge it without touching
 // the page or another worker.
+#include <string>
+
 #include "engine/model/model_data.h"
 
 namespace kivra {
