@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -68,6 +69,23 @@ void PlacePanelFrame(QWidget* panel, QFrame* header, QFrame* rule, QScrollBar* b
 
 } // namespace
 
+TSplitterBar::TSplitterBar(QWidget* parent, std::function<void(int)> dragged)
+    : QWidget(parent), Dragged(std::move(dragged)) {
+    setCursor(Qt::SplitVCursor);
+}
+
+void TSplitterBar::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    Anchor = event->globalPosition().toPoint().y() - y();
+    Dragging = true;
+}
+
+void TSplitterBar::mouseMoveEvent(QMouseEvent* event) {
+    if (Dragging) Dragged(event->globalPosition().toPoint().y() - Anchor);
+}
+
+void TSplitterBar::mouseReleaseEvent(QMouseEvent*) { Dragging = false; }
+
 void SetScrollQuietly(QScrollBar* bar, int maximum, int position) {
     const QSignalBlocker block(bar);
     bar->setMaximum(maximum);
@@ -128,6 +146,12 @@ void TLinePanel::HideScrollBar() { ScrollBar->hide(); }
 QLabel* TLinePanel::MakeNumLabel(int row, int left) {
     QLabel* label = MakeRowLabel(this, left, SmallTop(row), 6, QString::number(row + 1));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Right-aligned on the design's right edge, and wide enough for "10" in
+    // whatever font the desktop gives: a narrow label would show only "0".
+    const int right = left + 6;
+    const int need = label->fontMetrics().horizontalAdvance(QStringLiteral("10")) + 2;
+    const int width = need > 6 ? need : 6;
+    label->setGeometry(right - width > 0 ? right - width : 0, SmallTop(row), width, 13);
     return label;
 }
 

@@ -4,6 +4,7 @@
 // read-only (disabled, silver) or editable (window colour).
 #include <QColor>
 #include <QFrame>
+#include <functional>
 #include <initializer_list>
 
 class QCheckBox;
@@ -46,6 +47,24 @@ protected:
 };
 
 inline const QColor Silver(192, 192, 192);
+
+// The bar under a species panel. Dragging it proposes a new panel height
+// (the pointer's y less where the drag took hold); the owner may change or
+// refuse it.
+class TSplitterBar : public QWidget {
+public:
+    TSplitterBar(QWidget* parent, std::function<void(int)> dragged);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    std::function<void(int)> Dragged;
+    int Anchor = 0;
+    bool Dragging = false;
+};
 
 // Sets range and position without raising the user's scroll event.
 void SetScrollQuietly(QScrollBar* bar, int maximum, int position);

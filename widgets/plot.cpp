@@ -219,6 +219,7 @@ void TPlot::PaintPicture() {
         DrawReadout(c, !(SelCorner1 == SelCorner2));
         DrawSelection(c);
     }
+    if (OnPainted) OnPainted();
 }
 
 void TPlot::EnsurePicture() {

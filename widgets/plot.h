@@ -80,6 +80,8 @@ public:
 
     // Raised when the shown curve changes; the handler may replace the new curve.
     std::function<void(TPlot* sender, int oldCurve, int& newCurve)> OnCurveChange;
+    // Raised after the picture was drawn anew (the time lines' positions are new).
+    std::function<void()> OnPainted;
 
     // The frame of the last drawing and the state the mouse works on.
     const PlotFrame& Frame() const { return F; }

@@ -4,10 +4,12 @@
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPixmap>
+#include <QScreen>
 #include <QToolButton>
 
+#include "widgets/injdlg.h"
+#include "widgets/panel_parts.h"
 #include "widgets/plot.h"
 #include "widgets/specpanel.h"
 
@@ -22,32 +24,6 @@ constexpr int SpecPanelHeight = 168;
 constexpr int SplitterHeight = 5;
 constexpr int SplitterMinSize = 70;
 constexpr int LeftPanelWidth = 200;
-
-// The bar between the species panel and the rest of the page. Dragging it asks
-// the page for the new panel height, which the page may change or refuse.
-class TSplitterBar : public QWidget {
-public:
-    TSplitterBar(QWidget* parent, std::function<void(int)> dragged)
-        : QWidget(parent), Dragged(std::move(dragged)) {
-        setCursor(Qt::SplitVCursor);
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() != Qt::LeftButton) return;
-        Anchor = event->globalPosition().toPoint().y() - y();
-        Dragging = true;
-    }
-    void mouseMoveEvent(QMouseEvent* event) override {
-        if (Dragging) Dragged(event->globalPosition().toPoint().y() - Anchor);
-    }
-    void mouseReleaseEvent(QMouseEvent*) override { Dragging = false; }
-
-private:
-    std::function<void(int)> Dragged;
-    int Anchor = 0;
-    bool Dragging = false;
-};
 
 QString InjResource(int j, bool full) {
     return QStringLiteral("INJ%1%2").arg(j + 1).arg(full ? QStringLiteral("FULL") : QStringLiteral("EMPTY"));
@@ -201,6 +177,11 @@ void TSensTab::SimulationChanged() {
     });
 }
 
+void TSensTab::SetFitResults(TModelData& model) {
+    SpecPanel->SetFitResults(model);
+    TSensTabCore::SetFitResults(model);
+}
+
 void TSensTab::DataArraysChanged() {
     if (AllocCurves == 0) {
         DetachPlots();
@@ -221,12 +202,39 @@ void TSensTab::DataLoaded() {
     });
 }
 
+void TSensTab::SetBlockRead(const TModelData& model) {
+    setWindowTitle(QString::fromStdString(Caption()));
+    if (OverviewPlot) OverviewPlot->SetTitle(Caption());
+    SpecPanel->SetSpecies(model);
+    const bool data = Loaded, sim = Modelled;
+    ForEachPlot([data, sim](TPlot& plot) {
+        plot.SetShowData(data);
+        plot.SetShowSim(sim);
+        plot.Repaint();
+    });
+}
+
 void TSensTab::InjButtonClick(int tag) {
     int value = tag;
     // The data editor opens on the curve the plot shows alone.
     if (tag == -1 && PagePlot->GetCurve() >= 0) value = -PagePlot->GetCurve() - 2;
     RunInjDlg(value);
     UpdateInjPics();
+}
+
+bool TSensTab::RunInjDlg(int inj) {
+    const bool ok = TSensTabCore::RunInjDlg(inj);
+    ForEachPlot([](TPlot& plot) { plot.Repaint(); });
+    return ok;
+}
+
+bool TSensTab::EditInjections(TInjHandOff& h, int inj) {
+    TInjDlg dlg(this, *this, h, inj);
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->geometry();
+        dlg.move((area.width() - dlg.width()) / 2, (area.height() - dlg.height()) / 2);
+    }
+    return dlg.exec() == QDialog::Accepted;
 }
 
 void TSensTab::UpdateInjPics() {

@@ -29,6 +29,9 @@ public:
     void UpdateInjPics() override;
     void DataArraysChanged() override;
     void DataLoaded() override;
+    // A model file's set block: the species panel shows the model, the plots
+    // the data and the simulation as the block says.
+    void SetBlockRead(const TModelData& model) override;
 
     // The species panel's controls go back to their first state; the page no
     // longer shows a simulation.
@@ -38,9 +41,16 @@ public:
     void GetPanelSpecies(TModelData& model) override;
     // Both plots show the new simulation.
     void SimulationChanged() override;
+    // The species panel shows the fitted local values, then the injection
+    // labels the fitted times.
+    void SetFitResults(TModelData& model) override;
 
     // Handler of the edit button (tag -1) and the six slot buttons (tag = slot).
     void InjButtonClick(int tag);
+    // The dialog's edits show in both plots afterwards.
+    bool RunInjDlg(int inj) override;
+    // The injection dialog, centred on the screen and modal.
+    bool EditInjections(TInjHandOff& h, int inj) override;
 
     // The species panel's height; setting it moves the splitter.
     int GetSplitterPos() const;

@@ -93,8 +93,6 @@ void TSensTabCore::ClearDisplay() {
     LabelsChanged();
 }
 
-bool TSensTabCore::RunInjDlg(int) { return false; }
-
 bool TSensTabCore::InjUsed(int j) const {
     if (j < 0 || j >= MaxInj || AllocCurves == 0) return false;
     for (int i = 0; i < NumCurves; ++i) {

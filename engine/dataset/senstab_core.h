@@ -3,6 +3,7 @@
 // the page's copy of the model and the operations on them. TSensTab adds the
 // controls and plots on top; everything here runs and is tested without Qt.
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,8 @@ constexpr int MaxCurves = 100000;
 // Solves a x = b with a decomposition from ludcmp; b becomes x. 1-based.
 void LUBackSubstitute(double** a, int n, int* indx, double* b);
 
+struct TInjHandOff;
+
 // The page's copy of the model (counts, species values, stocks, flow factor)
 // comes from TPageModel, so that a worker can copy it whole.
 class TSensTabCore : public TPageModel {
@@ -50,6 +53,8 @@ public:
 
     // Texts of the page's labels, kept here so that they are right without a window.
     std::string Caption() const { return CaptionText; }
+    // The main window names pages without data after their place ("Set 2").
+    void SetCaption(const std::string& text) { CaptionText = text; }
     std::string FileNameTextValue() const { return FileNameString; }
     std::string NumCurvesText() const { return NumCurvesString; }
     std::string NumPointsText() const { return NumPointsString; }
@@ -162,12 +167,31 @@ public:
     bool LoadV3Sens(FileText& f);
     bool LoadBiaSens(FileText& f);
     // One slot row ("Conc", "Start", "Stop", "RInd") from just after its keyword
-    // into slots[slot][curve]; false when a value is missing, extra or not a number.
+    // into slots[slot][curve]; a row that ends early leaves the later curves as
+    // they were. False when a value is extra or not a number.
     bool GetDataLine(FileText& f, int n, std::array<OwnedArray<double>, MaxInj>& slots);
     // Writes the included curves with the parts of mask (1 data, 2 simulation,
     // 4 residuals), replacing the file only once the new one is complete.
     // False after a message.
     bool WriteData(const std::string& fileName, int mask);
+    // Takes over the data set of another page (a reader's scratch page): arrays,
+    // counts, injections, flows and stocks. The other page is left without data.
+    void TakeDataSet(TSensTabCore& from);
+
+    // ---- model file: the page's set block (engine/files/model_set.cpp) ----------------
+    // Appends the page's set block, with the model values of the row Tag.
+    void WriteSet(std::string& out, const TModelData& model) const;
+    // Reads one set block of a model file of the given version (30, 32..35) into
+    // the page and into the model's row Tag. The block is read whole before
+    // anything changes: a damaged one changes nothing and returns false after a
+    // message.
+    bool ReadSet(FileText& f, int version, TModelData& model);
+    // Takes over everything a set block gave a scratch page: the data set, the
+    // flags, fit modes, shared-stock flags and caption; then shows it.
+    void TakeReadSet(TSensTabCore& from, const TModelData& model);
+    // A set block was read into the page: its species panel shows the model, its
+    // plots the data when Loaded and the simulation when Modelled.
+    virtual void SetBlockRead(const TModelData& model) { (void)model; }
 
     // ---- smoothing and noise -----------------------------------------------------------
     // Savitzky-Golay coefficients of a window of nl points left and nr right, polynomial
@@ -200,14 +224,29 @@ public:
     // Labels and slot buttons follow the injection data.
     virtual void UpdateInjPics();
     // The injection dialog for a slot (0..5), the data editor (-1) or the data
-    // editor on curve i (-i - 2). Returns true when the user confirmed.
-    virtual bool RunInjDlg(int slot);
+    // editor on curve i (-i - 2): hands it copies, shows it, and on OK takes
+    // the values back and drops the marked points; on Cancel the page is put
+    // back exactly as it was. Returns true when the user confirmed.
+    virtual bool RunInjDlg(int inj);
+    // Shows the dialog modally over the hand-off's copies; true on OK. The
+    // page without a window has no dialog to show.
+    virtual bool EditInjections(TInjHandOff& h, int inj) { (void)h; (void)inj; return false; }
     // The arrays were (re)allocated or freed: borrowers must attach again.
     virtual void DataArraysChanged() {}
     // A data file was loaded into the page: its data are to be shown.
     virtual void DataLoaded() {}
     // The label texts changed.
     virtual void LabelsChanged() {}
+
+    // ---- what the page asks of the main window ------------------------------------
+    // After an OK on a slot whose stock was or is shared by all sets: the main
+    // window records the sharing and the shared value (ApplyInjLink).
+    std::function<void(int inj, bool fit, double stock, bool shared)> OnInjLink;
+    // After an OK on a page that holds a simulation: simulate set `set` again.
+    std::function<void(int set)> OnResimulate;
+    // A fit or Monte Carlo run is going: the data may not change under it, so
+    // the dialog does not open.
+    std::function<bool()> OnBusy;
 
     // ---- fields -----------------------------------------------------------------
     int Tag = 0;  // set index 0..5
@@ -245,6 +284,8 @@ public:
 
 protected:
     void SetNumLabels(int curves, int points);
+    // OK of the injection dialog: the copies go back into slot, marked points go.
+    void TakeBackInjEdit(const TInjHandOff& h, int slot);
 
     std::string CaptionText;
     std::string FileNameString = "No Data";

@@ -2,51 +2,22 @@
 // the readers of one-part and multi-part files, and the writer.
 #include <algorithm>
 #include <bit>
-#include <cerrno>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
-#include <new>
-#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "engine/files/datafile_text.h"
 #include "engine/files/file_choices.h"
+#include "engine/files/file_io.h"
 #include "platform/core/messages.h"
 
 namespace kivra {
 namespace {
 
-constexpr std::size_t MaxFileSize = std::size_t(1) << 30;
 constexpr std::size_t npos = std::string::npos;
 
 using FileText = TSensTabCore::FileText;
 using SlotArrays = std::array<OwnedArray<double>, MaxInj>;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-enum class ReadResult { Ok, CannotOpen, TooLarge };
-
-ReadResult ReadWholeFile(const std::string& name, std::string& out) {
-    FilePtr fp(std::fopen(name.c_str(), "rb"));
-    if (!fp) return ReadResult::CannotOpen;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(name, ec);
-    if (!ec && size > MaxFileSize) return ReadResult::TooLarge;
-    if (!ec) out.reserve(static_cast<std::size_t>(size));
-    char buf[1 << 16];
-    for (;;) {
-        const std::size_t n = std::fread(buf, 1, sizeof buf, fp.get());
-        if (out.size() + n > MaxFileSize) return ReadResult::TooLarge;
-        out.append(buf, n);
-        if (n < sizeof buf) break;
-    }
-    return std::ferror(fp.get()) ? ReadResult::CannotOpen : ReadResult::Ok;
-}
 
 // From pos, the start of the first line that begins with "Time"; npos when none.
 std::size_t FindHeader(const FileText& f, std::size_t pos) {
@@ -200,21 +171,7 @@ std::string BaseName(const std::string& fileName) {
 
 bool TSensTabCore::LoadSens(const std::string& fileName) {
     std::string bytes;
-    ReadResult read = ReadResult::TooLarge;
-    try {
-        read = ReadWholeFile(fileName, bytes);
-    } catch (const std::bad_alloc&) {
-        // No room for the text: as good as too large.
-    }
-    switch (read) {
-    case ReadResult::CannotOpen:
-        ShowMessage("Unable to open file", "File Read Error", MsgButtons::Ok, MsgIcon::Exclamation);
-        return false;
-    case ReadResult::TooLarge:
-        ShowMessage("File too large", "File Read Error");
-        return false;
-    case ReadResult::Ok: break;
-    }
+    if (!LoadFileText(fileName, bytes)) return false;
     FileText f(std::move(bytes));
 
     // The file is read into a set of its own, so that a failure anywhere leaves
@@ -224,40 +181,44 @@ bool TSensTabCore::LoadSens(const std::string& fileName) {
     if (!ReadAnyForm(fresh, f)) return false;
     if (!AnyPoint(fresh)) return PoorlyFormatted();
 
-    ClearSens();
-    ClearDisplay();
-    std::swap(Data, fresh.Data);
-    std::swap(Sim, fresh.Sim);
-    std::swap(Time, fresh.Time);
-    std::swap(DataBackup, fresh.DataBackup);
-    std::swap(PointFlags, fresh.PointFlags);
-    std::swap(Excluded, fresh.Excluded);
-    std::swap(PointCount, fresh.PointCount);
-    std::swap(RefIndex, fresh.RefIndex);
-    std::swap(FitRefIndex, fresh.FitRefIndex);
-    std::swap(InjStop, fresh.InjStop);
-    std::swap(InjStart, fresh.InjStart);
-    std::swap(InjConc, fresh.InjConc);
-    std::swap(ConcIsFraction, fresh.ConcIsFraction);
-    std::swap(FracNum, fresh.FracNum);
-    std::swap(FracDen, fresh.FracDen);
-    std::swap(SpecConc, fresh.SpecConc);
-    std::swap(Flow, fresh.Flow);
-    std::swap(StockConc, fresh.StockConc);
-    std::swap(FitStockLocal, fresh.FitStockLocal);
-    std::swap(AllocCurves, fresh.AllocCurves);
-    std::swap(NumCurves, fresh.NumCurves);
-    std::swap(NumPoints, fresh.NumPoints);
+    TakeDataSet(fresh);
     Loaded = true;
     Modelled = false;
     CaptionText = BaseName(fileName);
     FileNameString = CaptionText;
-    DataArraysChanged();
     SetNumLabels(NumCurves, NumPoints);
     CheckData();
     UpdateInjPics();
     DataLoaded();
     return true;
+}
+
+void TSensTabCore::TakeDataSet(TSensTabCore& from) {
+    ClearSens();
+    ClearDisplay();
+    std::swap(Data, from.Data);
+    std::swap(Sim, from.Sim);
+    std::swap(Time, from.Time);
+    std::swap(DataBackup, from.DataBackup);
+    std::swap(PointFlags, from.PointFlags);
+    std::swap(Excluded, from.Excluded);
+    std::swap(PointCount, from.PointCount);
+    std::swap(RefIndex, from.RefIndex);
+    std::swap(FitRefIndex, from.FitRefIndex);
+    std::swap(InjStop, from.InjStop);
+    std::swap(InjStart, from.InjStart);
+    std::swap(InjConc, from.InjConc);
+    std::swap(ConcIsFraction, from.ConcIsFraction);
+    std::swap(FracNum, from.FracNum);
+    std::swap(FracDen, from.FracDen);
+    std::swap(SpecConc, from.SpecConc);
+    std::swap(Flow, from.Flow);
+    std::swap(StockConc, from.StockConc);
+    std::swap(FitStockLocal, from.FitStockLocal);
+    std::swap(AllocCurves, from.AllocCurves);
+    std::swap(NumCurves, from.NumCurves);
+    std::swap(NumPoints, from.NumPoints);
+    DataArraysChanged();
 }
 
 bool TSensTabCore::LoadV32Sens(FileText& f) { return LoadCurrentForm(*this, f, 2, 1); }
@@ -289,7 +250,7 @@ bool TSensTabCore::GetDataLine(FileText& f, int n, SlotArrays& slots) {
         double v = 0;
         if (!ScanNumber(p, cellEnd, v)) return false;
         slots[j][i] = v;
-        if (cellEnd == end) return i + 1 == n;
+        if (cellEnd == end) return true;  // a row that ends early: the later curves keep their values
         p = cellEnd + 1;
     }
     return IsBlankText(p, end);
@@ -305,37 +266,22 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
         return false;
     }
 
-    // The old file stays until the new one is complete beside it. A link is
-    // followed, so that the file it points to is replaced and the link stays.
-    std::string target = fileName;
-    std::error_code ec;
-    if (std::filesystem::is_symlink(fileName, ec)) {
-        const auto resolved = std::filesystem::weakly_canonical(fileName, ec);
-        if (!ec) target = resolved.string();
-    }
-    std::string tempName;
-    FilePtr out;
-    for (int attempt = 0; attempt < 100 && !out; ++attempt) {
-        tempName = target + ".tmp" + (attempt ? std::to_string(attempt) : std::string());
-        out.reset(std::fopen(tempName.c_str(), "wbx"));
-        if (!out && errno != EEXIST) break;
-    }
-    if (!out) {
-        ShowMessage("Unable to open file", "File Error", MsgButtons::Ok, MsgIcon::Exclamation);
-        return false;
-    }
-
-    bool ok = true;
+    // The old file stays until the new one is complete beside it.
+    ReplacingFile out;
+    if (!out.Open(fileName)) return false;
     std::string buf;
     buf.reserve(1 << 20);
     auto flush = [&] {
-        if (ok && !buf.empty() && std::fwrite(buf.data(), 1, buf.size(), out.get()) != buf.size())
-            ok = false;
+        out.Write(buf);
         buf.clear();
     };
     auto cellNumber = [&](double v) {
         buf += '\t';
         AppendNumber(buf, v);
+    };
+    auto cellTime = [&](double t) {
+        buf += '\t';
+        AppendTime(buf, t);
     };
 
     buf += "Vers 3.4";
@@ -350,9 +296,9 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
         buf += "Conc" + n;
         for (int i : curves) cellNumber(ConcIsFraction[j][i] ? InjConc[j][i] * StockConc[j] : InjConc[j][i]);
         buf += "\nStart" + n;
-        for (int i : curves) cellNumber(InjStart[j][i]);
+        for (int i : curves) cellTime(InjStart[j][i]);
         buf += "\nStop" + n;
-        for (int i : curves) cellNumber(InjStop[j][i]);
+        for (int i : curves) cellTime(InjStop[j][i]);
         buf += "\nRInd" + n;
         for (int i : curves) cellNumber(RefIndex[j][i]);
         buf += '\n';
@@ -383,7 +329,7 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
             if (!first) buf += '\t';
             first = false;
             if (k < PointCount[i]) {
-                AppendNumber(buf, Time[i][k]);
+                AppendTime(buf, Time[i][k]);
                 if (mask & PartData) cellNumber(Data[i][k]);
                 if (mask & PartSim) cellNumber(Sim[i][k]);
                 if (mask & PartRes) cellNumber(Data[i][k] - Sim[i][k]);
@@ -396,14 +342,7 @@ bool TSensTabCore::WriteData(const std::string& fileName, int mask) {
         if (buf.size() >= (1u << 20)) flush();
     }
     flush();
-    if (std::fclose(out.release()) != 0) ok = false;
-    if (ok) std::filesystem::rename(tempName, target, ec);
-    if (!ok || ec) {
-        std::remove(tempName.c_str());
-        ShowMessage("Unable to write file", "File Error", MsgButtons::Ok, MsgIcon::Exclamation);
-        return false;
-    }
-    return true;
+    return out.Commit();
 }
 
 } // namespace kivra

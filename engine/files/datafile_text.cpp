@@ -68,6 +68,12 @@ void AppendNumber(std::string& out, double value) {
     out.append(buf, r.ptr);
 }
 
+void AppendTime(std::string& out, double seconds) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, seconds);
+    out.append(buf, r.ptr);
+}
+
 TSensTabCore::FileText::FileText(std::string text) : text_(std::move(text)) {
     std::size_t from = 0;
     if (text_.compare(0, 3, "\xEF\xBB\xBF") == 0) from = 3;
@@ -153,21 +159,25 @@ bool ReadDataRows(TSensTabCore& page, TSensTabCore::FileText& f, long long rows,
         f.NextLine();
         if (IsBlankText(line)) continue;
         SplitCells(line, cells);
-        if (cells.size() < need) return UnreadableFormat();
         for (std::size_t c = need; c < cells.size(); ++c)
             if (!IsBlankText(cells[c].b, cells[c].e)) return UnreadableFormat();
         for (int i = 0; i < page.NumCurves; ++i) {
-            const Cell* g = &cells[static_cast<std::size_t>(i) * static_cast<std::size_t>(width)];
+            // A line that ends early is how some files mark curves that have
+            // ended: the later curves get nothing from it.
+            const std::size_t first = static_cast<std::size_t>(i) * static_cast<std::size_t>(width);
+            if (first >= cells.size()) break;
+            const std::size_t present = std::min(cells.size() - first, static_cast<std::size_t>(width));
+            const Cell* g = &cells[first];
             if (pairs) {
-                if (static_cast<std::size_t>(g[1].e - g[0].b) >= CellLimit) return UnreadableFormat();
+                if (static_cast<std::size_t>(g[present - 1].e - g[0].b) >= CellLimit) return UnreadableFormat();
             } else {
-                for (int c = 0; c < width; ++c)
+                for (std::size_t c = 0; c < present; ++c)
                     if (static_cast<std::size_t>(g[c].e - g[c].b) >= CellLimit) return UnreadableFormat();
             }
             double t = 0, v = 0;
             if (!CellNumber(g[0], t)) continue;
             if (pairs && g[0].sep == ',') continue;
-            if (!CellNumber(g[keep], v)) continue;
+            if (static_cast<std::size_t>(keep) >= present || !CellNumber(g[keep], v)) continue;
             int& k = page.PointCount[i];
             if (k >= rowLength) return UnreadableFormat();  // more rows than the set was made for
             page.Time[i][k] = t;

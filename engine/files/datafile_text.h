@@ -22,6 +22,12 @@ inline bool IsBlankText(std::string_view s) { return IsBlankText(s.data(), s.dat
 // Appends value in general notation with 6 significant digits, whatever the locale.
 void AppendNumber(std::string& out, double value);
 
+// Appends a time (s) with the fewest digits that read back as the same double,
+// whatever the locale. Six digits would merge the times of 20 Hz data past
+// 10 000 s, which the program then refuses; every reader of AppendNumber's
+// texts reads these too.
+void AppendTime(std::string& out, double seconds);
+
 class TSensTabCore::FileText {
 public:
     // Takes the file's bytes; a UTF-8 byte-order mark goes, CR LF line ends become LF.
@@ -31,6 +37,8 @@ public:
     void Seek(std::size_t pos) { pos_ = pos < text_.size() ? pos : text_.size(); }
     bool AtEnd() const { return pos_ >= text_.size(); }
     std::size_t Size() const { return text_.size(); }
+    // The whole text (line ends as LF).
+    std::string_view View() const { return text_; }
     // The characters from pos up to the next line end (excluded) or the end of the text.
     std::string_view LineAt(std::size_t pos) const;
     std::string_view Line() const { return LineAt(pos_); }
@@ -68,8 +76,9 @@ bool MakeReadSet(TSensTabCore& page, long long curves, long long points, std::si
 // (1 .. width - 1) is the value; a group whose time or value does not convert adds
 // no point. With width 2 the group is a time and value pair, at most 78 characters,
 // and a comma inside the pair makes it no point; otherwise every cell is at most 78
-// characters. A blank line adds nothing; a line with fewer cells, or with more
-// that are not blank, is refused. Values go to Data, and to Sim when toSim.
+// characters. A blank line adds nothing; a line that ends early leaves the later
+// curves without a point, and one with more cells that are not blank is refused.
+// Values go to Data, and to Sim when toSim.
 bool ReadDataRows(TSensTabCore& page, TSensTabCore::FileText& f, long long rows, int width,
                   int keep, bool toSim);
 

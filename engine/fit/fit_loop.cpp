@@ -1,5 +1,7 @@
 #include "engine/fit/fit_loop.h"
 
+#include <cmath>
+
 #include "engine/fit/fit_params.h"
 #include "engine/dataset/senstab_core.h"
 
@@ -12,7 +14,7 @@ double RelativeDecrease(double oldChisq, double chisq) {
 
 bool FitConverged(double rel, double lambda, double chisq) {
     if (chisq == 0) return true;
-    return rel >= 0 && rel <= 1e-4 && lambda <= 1e-4;
+    return std::fabs(rel) <= 1e-4 && lambda <= 1e-4;
 }
 
 namespace {
@@ -28,8 +30,9 @@ const char* ResyncPages(FitHost& host, double* a, int n, double** scratch, doubl
 
 } // namespace
 
-FitLoopResult RunFitLoop(FitHost& host, double* a, const int* ia, int n, double** covar,
+FitLoopResult RunFitLoop(FitHost& pages, double* a, const int* ia, int n, double** covar,
                          double** alpha, double& chisq) {
+    TrialWatchHost host(pages);
     FitProgress& progress = host.Progress();
     FitLoopResult result;
     // An end that keeps a: the pages are brought back to it. After an error
@@ -65,7 +68,7 @@ FitLoopResult RunFitLoop(FitHost& host, double* a, const int* ia, int n, double*
             ReportFitError(err, n, progress);
             stopped = true;
         }
-        const double rel = RelativeDecrease(oldChisq, chisq);
+        const double rel = RelativeDecrease(oldChisq, host.LatestChisq());
         host.PutParams(a, n);
         progress.StepShown(lambda);
         if (stopped || progress.StopRequested()) {

@@ -2,7 +2,8 @@
 // The fit loop over all data pages, without any window: the first step, the
 // steps until convergence or a stop, and the last step that leaves the
 // covariance. The Run Fit command drives it through FitRun and shows the
-// outcome; the Monte Carlo run reuses the convergence test.
+// outcome; the Monte Carlo run reuses the convergence test (FitConverged,
+// with its pages watched by a TrialWatchHost).
 #include <span>
 
 #include "engine/fit/fit_engine.h"
@@ -30,10 +31,40 @@ struct FitLoopResult {
 // no change rather than as not-a-number.
 double RelativeDecrease(double oldChisq, double chisq);
 
-// The convergence test: the fit stands when chi-square fell by a fraction
-// between 0 and 1e-4 at a lambda of at most 1e-4, or when it is exactly 0
-// (nothing can lower it further). A rel that is not a number never converges.
+// The convergence test after one step of the loop. rel is the relative fall
+// that the step's trial made, taken from the trial's own sum: positive when it
+// was accepted, negative when it was refused (the restored sum would give
+// exactly 0 and stop a fit that is still far from its minimum). The fit stands
+// when the trial moved chi-square by at most 1e-4 of it, either way, at a
+// lambda of at most 1e-4: a nearly undamped step then changes nothing that
+// matters, while a trial refused because it overshot (rel well below 0) goes
+// on. A sum that is exactly 0 stands too (nothing can lower it); a rel that is
+// not a number never converges.
 bool FitConverged(double rel, double lambda, double chisq);
+
+// A host that passes everything on and remembers the total of its latest
+// evaluation: after a step, the trial's chi-square even when it was refused.
+class TrialWatchHost final : public FitHost {
+public:
+    explicit TrialWatchHost(FitHost& inner) : inner_(inner) {}
+    int PageCount() const override { return inner_.PageCount(); }
+    const char* PageCalcFit(int page, double* a, int ma, double** alpha, double* beta,
+                            double* chisq) override {
+        return inner_.PageCalcFit(page, a, ma, alpha, beta, chisq);
+    }
+    void StoreTotalChisq(double chisq) override {
+        latest_ = chisq;
+        inner_.StoreTotalChisq(chisq);
+    }
+    void PutParams(const double* a, int ma) override { inner_.PutParams(a, ma); }
+    FitProgress& Progress() override { return inner_.Progress(); }
+
+    double LatestChisq() const { return latest_; }
+
+private:
+    FitHost& inner_;
+    double latest_ = 0;
+};
 
 // The loop over a prepared vector a[1..n] with codes ia[1..n]: chisq ends as
 // the accepted sum, covar as the covariance (Converged and Stopped). Every

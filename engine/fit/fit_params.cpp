@@ -69,12 +69,13 @@ void PutFitParams(const double* a, TModelData& model, int n, std::span<TSensTabC
 
 void ReportNoEffect(const char* text, int n, FitProgress& progress) {
     const int k = NoEffectParameter(text);
-    std::string message = "Parameter has no effect on fit";
     std::string type, scope;
-    // A number outside the vector has no labels; the message then stands alone.
+    // A number outside the vector has no labels: the text, which names it, is
+    // shown as it came.
     if (k >= 1 && k <= n && progress.ParamLabels(k, type, scope))
-        message += "\nProblem: " + type + " of " + scope;
-    ShowMessage(message, "Fit Error");
+        ShowMessage("Parameter has no effect on fit\nProblem: " + type + " of " + scope, "Fit Error");
+    else
+        ShowMessage(text, "Fit Error");
 }
 
 void ReportFitError(const char* text, int n, FitProgress& progress) {

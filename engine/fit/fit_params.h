@@ -134,8 +134,8 @@ int GetFitParams(TModelData& model, double* a, int* ia, int n);
 // goes to every included curve of its slot, a shared stock to every set.
 void PutFitParams(const double* a, TModelData& model, int n, std::span<TSensTabCore* const> pages);
 
-// The "no effect" report: the parameter named in the text, with its labels
-// when there are any. Caption "Fit Error".
+// The "no effect" report: the parameter named in the text, with its labels;
+// without labels (a number outside 1..n) the text itself. Caption "Fit Error".
 void ReportNoEffect(const char* text, int n, FitProgress& progress);
 
 // An error text of a fit step: "no effect" texts through ReportNoEffect, any

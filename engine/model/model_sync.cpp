@@ -35,7 +35,45 @@ std::size_t NumberPrefix(const std::string& s, std::size_t pos) {
     return mantissaEnd - pos;
 }
 
-// Converts an already delimited number; out-of-range values become +-inf or 0.
+// Whether a number in the written form (digits, point, digits, exponent) is at
+// least 1 in magnitude, whatever its length: the power of ten of its leading
+// significant digit plus its exponent is not negative.
+bool AtLeastOne(const char* first, const char* last) {
+    auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+    const char* p = first;
+    while (p < last && digit(*p)) ++p;
+    const char* point = p;
+    // The power of ten of the leading significant digit.
+    long long lead = 0;
+    bool found = false;
+    for (const char* q = first; q < point && !found; ++q) {
+        if (*q != '0') {
+            found = true;
+            lead = point - q - 1;
+        }
+    }
+    if (p < last && *p == '.') ++p;
+    const char* fraction = p;
+    for (; p < last && digit(*p); ++p) {
+        if (!found && *p != '0') {
+            found = true;
+            lead = -(p - fraction + 1);
+        }
+    }
+    if (!found) return false;
+    long long exponent = 0;
+    bool negative = false;
+    if (p < last && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p < last && (*p == '+' || *p == '-')) negative = *p++ == '-';
+        for (; p < last && digit(*p); ++p)
+            if (exponent < 1000000000000LL) exponent = exponent * 10 + (*p - '0');
+    }
+    return lead + (negative ? -exponent : exponent) >= 0;
+}
+
+// Converts an already delimited number; a value beyond the largest double becomes
+// +-inf, one below the smallest becomes 0.
 double ConvertNumber(const std::string& s, std::size_t pos, std::size_t len) {
     const char* first = s.data() + pos;
     const char* last = first + len;
@@ -46,13 +84,8 @@ double ConvertNumber(const std::string& s, std::size_t pos, std::size_t len) {
     }
     double v = 0;
     auto r = std::from_chars(first, last, v, std::chars_format::general);
-    if (r.ec == std::errc::result_out_of_range) {
-        // Tell overflow from underflow by the exponent's sign.
-        std::string rest(first, last);
-        auto e = rest.find_first_of("eE");
-        const bool tiny = e != std::string::npos && e + 1 < rest.size() && rest[e + 1] == '-';
-        v = tiny ? 0.0 : std::numeric_limits<double>::infinity();
-    }
+    if (r.ec == std::errc::result_out_of_range)
+        v = AtLeastOne(first, last) ? std::numeric_limits<double>::infinity() : 0.0;
     return negative ? -v : v;
 }
 

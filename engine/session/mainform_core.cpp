@@ -1,8 +1,12 @@
 #include "engine/session/mainform_core.h"
 
 #include <cmath>
+#include <fstream>
 
+#include "engine/model/model_sync.h"
 #include "engine/numeric/numformat.h"
+#include "engine/session/results.h"
+#include "platform/core/messages.h"
 
 namespace kivra {
 
@@ -31,33 +35,74 @@ TSensTabCore* TMainFormCore::AddPage() {
 
 void TMainFormCore::DeletePage(int i) {
     if (i < 0 || i >= PageCount()) return;
+    if (CurrentCurve == i) CurrentCurve = -1;
+    else if (CurrentCurve > i) --CurrentCurve;
+    // The list is whole again before the page goes: whatever its removal
+    // sets off (a page change that synchronises the model) sees only pages
+    // that exist.
+    std::unique_ptr<TSensTabCore> doomed = std::move(Pages[static_cast<std::size_t>(i)]);
     Pages.erase(Pages.begin() + i);
     for (int k = 0; k < PageCount(); ++k) Pages[static_cast<std::size_t>(k)]->Tag = k;
+    PageRemoving(*doomed);
+    doomed.reset();
     PagesChanged();
 }
 
 void TMainFormCore::DeleteAllPages() {
+    CurrentCurve = -1;
+    std::vector<std::unique_ptr<TSensTabCore>> doomed = std::move(Pages);
     Pages.clear();
+    for (auto& page : doomed) PageRemoving(*page);
+    doomed.clear();
     PagesChanged();
 }
 
 bool TMainFormCore::GetModel(bool rebuildList) {
-    Model.NumDataPoints = 0;
-    Model.NumFitParams = 0;
-    Model.TotalChisq = 0;
-    Model.NumSets = PageCount();
+    BeginModelSync(Model, PageCount());
     if (!ReadPanels(Model)) return false;
     for (auto& p : Pages) p->SetModel(Model);
-    if (rebuildList) ModelListChanged();
+    if (rebuildList) BuildModelList();
     return true;
 }
 
+void TMainFormCore::BuildModelHeads() {
+    ModelListState.BuildHeads();
+    ModelListChanged();
+}
+
+void TMainFormCore::BuildModelList() {
+    ModelListState.Build(Model);
+    ModelListChanged();
+}
+
+void TMainFormCore::ToggleModelLine(int index) {
+    if (ModelListState.Click(index)) BuildModelList();
+}
+
 void TMainFormCore::ShowModel(TModelData& model, bool fitting, double x) {
+    SetSsqText(FormatValue("Ssq: ", model.TotalChisq));
     if (fitting)
         RunState = x > 0 ? static_cast<int>(-std::log10(x)) : 0;
     else
         RunState = 7;
-    SetSsqText(FormatValue("Ssq: ", model.TotalChisq));
+    BuildModelList();
+}
+
+void TMainFormCore::ShowFitResults(TModelData& model, int n, double** covariance, double* a,
+                                   double chisq) {
+    if (FillFitResults(Results, ResidualSD, model, n, covariance, a, chisq, CurrentTime()))
+        ResultsChanged();
+}
+
+void TMainFormCore::SaveResults() {
+    std::string name;
+    if (!AskFileName(FileDialog::DataSave, name)) return;
+    std::ofstream out(name, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        ShowMessage("Unable to open file", "File Error", MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    out << ResultsText(Results);
 }
 
 } // namespace kivra

@@ -3,14 +3,25 @@
 // pages in set order, the run flags and the state of the fit, Monte Carlo and
 // file commands. TMainForm adds the menus, panels, plots and pages on top and
 // answers the hooks below; tests drive this half without Qt.
+#include <ctime>
+#include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/dataset/senstab_core.h"
+#include "engine/fit/param_labels.h"
 #include "engine/model/model_data.h"
+#include "engine/session/frame_rules.h"
+#include "engine/plot/histogram_core.h"
+#include "engine/session/model_list.h"
+#include "engine/session/monte_records.h"
 
 namespace kivra {
+
+class TFitSnapshot;
+class TWindowFitProgress;
 
 // What the results page shows, as texts: the page's labels and grid cells. The
 // fit fills it, the model file writes and reads it, the report prints it; the
@@ -18,14 +29,21 @@ namespace kivra {
 struct TResultsView {
     bool Shown = false;  // the page's tab is visible
     std::string NumParamText, NumPointsText, ChisqText, TimeText;
+    std::string DataFileHeaderText = "Data Files:";
     int Rows = 0, Cols = 0;
     std::vector<std::string> Cells;  // Rows x Cols, row by row
     std::string FileLabels[MaxSets];
+    // Widths in pixels of the grid's columns as the window shows them (the
+    // report scales them to the printer); empty until shown.
+    std::vector<int> ColWidths;
     std::string& Cell(int row, int col) { return Cells[static_cast<std::size_t>(row * Cols + col)]; }
 };
 
 class TMainFormCore {
 public:
+    // The window's common file dialogs (see AskFileName).
+    enum class FileDialog { ModelOpen, ModelSave, DataOpen, DataSave, MonteSave };
+
     TMainFormCore();
     virtual ~TMainFormCore();
     TMainFormCore(const TMainFormCore&) = delete;
@@ -42,15 +60,29 @@ public:
 
     // Appends a page made by MakePage; null when MaxSets pages exist.
     TSensTabCore* AddPage();
-    // Removes page i and renumbers the Tags of the pages behind it.
+    // Removes page i and renumbers the Tags of the pages behind it. The
+    // maximised plot follows its page: it is no longer maximised when its
+    // page goes, and moves up when an earlier page goes.
     void DeletePage(int i);
     // Removes every page.
     void DeleteAllPages();
 
     // Model synchronisation: zeroes the fit counts, sets NumSets, reads the
     // panels (ReadPanels) and hands the model to every page. False when a
-    // panel could not be read (its message shown); the caller then stops.
+    // panel could not be read (its message shown); the caller then stops, so
+    // a half-read model is never simulated, fitted, saved or printed.
     bool GetModel(bool rebuildList);
+
+    // ---- model list ----------------------------------------------------------------
+    // The records and lines of the plot page's model list.
+    TModelList ModelListState;
+    // Only the four group heads, groups back to their first open state.
+    void BuildModelHeads();
+    // The lines built anew from Model; ModelListChanged shows them.
+    void BuildModelList();
+    // A click on line index: its group opens or closes and the list is built
+    // anew. A click beside the lines does nothing.
+    void ToggleModelLine(int index);
 
     // ---- run state ---------------------------------------------------------------
     bool FitRunning = false;
@@ -64,9 +96,38 @@ public:
     int CurrentCurve = -1;
     // Residual standard deviation of the results shown.
     double ResidualSD = 0;
+    // The Monte Carlo page holds results not yet written to a file.
+    bool MonteUnsaved = false;
+    // The window is closing: a run still going ends without questions.
+    bool Closing = false;
+    // Labels and current values of the floated parameters, in vector order.
+    ParamLabelList GetParamLabels(const TModelData& model) const { return kivra::GetParamLabels(model); }
     // The results page's texts; ResultsChanged shows them.
     TResultsView Results;
     bool Destroying = false;
+
+    // ---- model file (engine/files/model_file.cpp) ----------------------------------
+    // File Open on the model page: asks for a model file (AskFileName) and loads it. The model
+    // part is read into a scratch record and the set blocks into scratch pages, so
+    // that a refused or damaged file changes nothing. False when nothing was
+    // chosen, a run is going, or the file was refused (after its message).
+    bool LoadModel();
+    bool LoadModelFile(const std::string& fileName);
+    // File Save on the model page: asks for a name (AskFileName), synchronises the model and
+    // writes the whole file (version 3.5) through a temporary file. False when
+    // nothing was chosen, a run is going, or the file could not be written (after
+    // its message).
+    bool SaveModel();
+    bool SaveModelFile(const std::string& fileName);
+    // The model part, from the second line, into model. False after a message.
+    bool ReadModel(TSensTabCore::FileText& f, int version, TModelData& model);
+    // The results part into Results (ResultsChanged follows). A missing or damaged
+    // part hides the results page; false then.
+    bool ReadResults(TSensTabCore::FileText& f);
+    void WriteResults(std::string& out) const;
+    // The version a model file's first line names: 30, 32, 33, 34 or 35; 0 when
+    // it is not a model file, -1 for a version 3 form that is not read.
+    static int ModelFileVersion(std::string_view firstLine);
 
 protected:
     // ---- hooks the window answers ------------------------------------------------
@@ -74,10 +135,12 @@ protected:
     virtual std::unique_ptr<TSensTabCore> MakePage();
     // Called after the page list changed (added, removed, replaced).
     virtual void PagesChanged() {}
+    // A page has left the list and is about to be deleted.
+    virtual void PageRemoving(TSensTabCore& page) { (void)page; }
     // Reads the reaction and species panels into the model; false after a
     // message when a text is not a number.
     virtual bool ReadPanels(TModelData& model) { (void)model; return true; }
-    // The model list should be built anew from the model.
+    // The model list's lines were built anew: show them.
     virtual void ModelListChanged() {}
     // Lets pending window messages run (between fit steps and cycles).
     virtual void ProcessMessages() {}
@@ -85,16 +148,28 @@ protected:
     virtual void SetStatusText(const std::string& text) { (void)text; }
     virtual void SetSsqText(const std::string& text) { (void)text; }
 
+    // The common file dialogs; false when the user cancels. fileName comes
+    // back as chosen.
+    virtual bool AskFileName(FileDialog which, std::string& fileName) {
+        (void)which; (void)fileName;
+        return false;
+    }
+    // The clock of the results' time stamp.
+    virtual std::time_t CurrentTime() const { return std::time(nullptr); }
+
 public:
     // Refreshes the "Ssq: " text, RunState (from lambda x while fitting, 7
-    // otherwise), the status line, the plots and the model list. This half
-    // sets RunState and the Ssq text; the window adds the rest.
+    // otherwise) and the model list. The window adds the status line and the
+    // plots.
     virtual void ShowModel(TModelData& model, bool fitting, double x);
-    // The results page shows a fit (a and covariance 1-based, n parameters).
+    // The results page shows a fit (a and covariance 1-based, n parameters):
+    // Results and ResidualSD are filled and ResultsChanged shows them. With no
+    // more data points than parameters nothing changes.
     virtual void ShowFitResults(TModelData& model, int n, double** covariance, double* a,
-                                double chisq) {
-        (void)model; (void)n; (void)covariance; (void)a; (void)chisq;
-    }
+                                double chisq);
+    // File Save on the results page: the page as text into a file the user
+    // chooses.
+    void SaveResults();
 
 protected:
     // The results page should show Results anew (and its tab follow Shown).
@@ -108,6 +183,109 @@ protected:
     virtual void ShowDataPage(int i) { (void)i; }
     // The desktop's default beep at the end of a run.
     virtual void Beep() {}
+
+    // ==== run control: simulation, fit, noise, smoothing (engine/session/run_control.cpp)
+public:
+    // Every command below does nothing while Busy(): a run owns the data.
+    // Simulates every page with the current model (Run Simulation); without
+    // a page, first asks for a new data set on a new page.
+    void RunSimulation();
+    // Simulates one page (after its injections were edited); "Ssq:" loses its number.
+    void RunSimulationSet(int set);
+    // Starts a fit of every floated parameter over all pages, or asks the
+    // running one to stop. While Monte Carlo runs it only ends the current
+    // cycle's fit; it never starts a fit of its own then.
+    void RunFit();
+    // Noise onto the simulation of the active data page (Add Noise).
+    void RunAddNoise();
+    // Smooths the active data page when it holds data (Smooth...).
+    void RunSmooth();
+
+    // The common end of a fit: FitRunning cleared, keep[1..n] into the model
+    // and the pages (with restore, instead, the values saved before the fit
+    // put back exactly and the pages simulated again), the model shown,
+    // status "Done" when ok, else "Fit stopped", every page's fit arrays freed.
+    void FinishFit(int n, bool ok, const double* keep, const TFitSnapshot* restore = nullptr);
+    // Gathers and writes back the parameter vector in the one parameter order.
+    void GetFitParams(TModelData& model, double* a, int* ia);
+    void PutFitParams(const double* a, TModelData& model, int n);
+    // A "no effect" error text of a fit step, with the parameter's labels.
+    void ReportNoEffect(const char* text, int n);
+
+    // What a New Data Set dialog answered, as typed.
+    struct TNewSetAnswer {
+        std::string Curves, TotalTime, Interval;
+    };
+
+protected:
+    friend class TWindowFitProgress;
+    // The page control: what is shown, and the data page shown (-1 none).
+    virtual PageKind ActiveTab() const { return PageKind::Model; }
+    virtual int ActiveDataPage() const { return -1; }
+    // The status line shows RunState and its texts anew at once.
+    virtual void RepaintStatus() {}
+    // A run began or ended (Busy() changed): what edits data follows it.
+    virtual void BusyChanged() {}
+    // The dialogs: false when cancelled.
+    virtual bool AskNewSet(TNewSetAnswer& answer) { (void)answer; return false; }
+    virtual bool AskNoise(std::string& noiseText) { (void)noiseText; return false; }
+    virtual bool AskSmooth(int& windowSize, int& order) { (void)windowSize; (void)order; return false; }
+
+    // The checks before a fit or a Monte Carlo run, each ending the command
+    // after its message: a page (its message captioned noPageCaption), the
+    // model read, data on every page, a floated parameter, more data points
+    // than parameters. n is the number of parameters (Model.NumFitParams).
+    bool FitCanStart(const char* noPageCaption, int& n);
+
+private:
+    // Simulates every page in order until one fails; returns the sum of the
+    // pages done, failed the index of the failing page (-1 none) and failSsq its result.
+    double SimulatePages(int& failed, double& failSsq);
+    // Shows the page that a failed simulation result points at.
+    void ShowFailedSimulation(int page, double ssq);
+    // ==== end of run control
+
+    // ==== Monte Carlo run (engine/session/monte_carlo.cpp) ==========================
+public:
+    // The settings, records and histograms of the last run. A new run replaces
+    // them all together once it is set up; until then the old ones stand.
+    // (MonteUnsaved is with the run state above.)
+    int MonteNumCycles = 0;      // successful cycles asked for
+    int MonteMaxIter = 0;        // iteration limit of one cycle
+    double MonteVariation = 0;   // relative spread of the start values
+    double MonteNoise = 0;       // RU of noise added to the data each cycle; 0 none
+    int MonteNumParams = 0;
+    int MonteCapacity = 0;       // records made: 3 x MonteNumCycles
+    TMonteRecordArray MonteRecords;
+    int MonteCycles = 0;         // cycles run, failed ones included
+    int MonteSucceeded = 0;
+    // One per floated parameter, in parameter order.
+    std::vector<std::unique_ptr<THistogramCore>> Histograms;
+    // The Monte Carlo page's boxes; ReadMonteBoxes refreshes them.
+    TMonteBoxes MonteBoxes;
+
+    // The page's Run/Stop button: starts a run, or asks the running one to stop.
+    void RunMonteButtonClick();
+    // File Save on the Monte Carlo page. False when nothing was saved
+    // (cancelled, or the file could not be opened or written).
+    bool SaveMonteResults();
+    // The results file; clears MonteUnsaved when the stream took it all.
+    bool WriteMonteResults(std::ostream& out);
+
+protected:
+    // The window copies its boxes' texts into MonteBoxes.
+    virtual void ReadMonteBoxes() {}
+    virtual void SetMonteButtonCaption(const std::string& caption) { (void)caption; }
+    virtual void FocusMonteBox(TMonteBox box) { (void)box; }
+    // A histogram for the Monte Carlo page (a THistogram on its panel in the
+    // window), and the list of them changed (the window lays them out).
+    virtual std::unique_ptr<THistogramCore> MakeHistogram(int capacity, const std::string& title);
+    virtual void HistogramsChanged() {}
+
+private:
+    friend class MonteRun;
+    friend class MonteFitProgress;
+    // ==== end of Monte Carlo run =====================================================
 };
 
 } // namespace kivra

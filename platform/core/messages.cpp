@@ -9,6 +9,7 @@ public:
     MsgResult Show(const std::string&, const std::string&, MsgButtons buttons, MsgIcon) override {
         switch (buttons) {
         case MsgButtons::Ok: return MsgResult::Ok;
+        case MsgButtons::OkCancel: return MsgResult::Cancel;
         case MsgButtons::YesNo: return MsgResult::No;
         case MsgButtons::YesNoCancel: return MsgResult::Cancel;
         }

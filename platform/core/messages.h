@@ -6,7 +6,7 @@
 
 namespace kivra {
 
-enum class MsgButtons { Ok, YesNo, YesNoCancel };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgIcon { None, Exclamation, Information, Question, Error };
 enum class MsgResult { Ok, Yes, No, Cancel };
 

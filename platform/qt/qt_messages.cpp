@@ -21,6 +21,10 @@ MsgResult QtMessageSink::Show(const std::string& text, const std::string& captio
     }
     switch (buttons) {
     case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
     case MsgButtons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -31,13 +35,14 @@ MsgResult QtMessageSink::Show(const std::string& text, const std::string& captio
         break;
     }
     switch (box.exec()) {
+    case QMessageBox::Ok: return MsgResult::Ok;
     case QMessageBox::Yes: return MsgResult::Yes;
     case QMessageBox::No: return MsgResult::No;
     case QMessageBox::Cancel: return MsgResult::Cancel;
     default: break;
     }
     // Closing a question box with the window's close button is a Cancel (or No).
-    if (buttons == MsgButtons::YesNoCancel) return MsgResult::Cancel;
+    if (buttons == MsgButtons::YesNoCancel || buttons == MsgButtons::OkCancel) return MsgResult::Cancel;
     if (buttons == MsgButtons::YesNo) return MsgResult::No;
     return MsgResult::Ok;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/engine/datafile_helpers.h"
+#include "tests/engine/modelfile_helpers.h"
 #include "tests/support/scripted_file_choices.h"
 #include "tests/support/scripted_messages.h"
 
@@ -118,6 +119,23 @@ std::string Mutate(const std::string& text, std::mt19937& rng) {
     }
 }
 
+// Every file cut after each of its lines, then mutated copies up to 3000 cases.
+std::vector<std::string> Cases(const std::vector<std::string>& files, unsigned seed) {
+    std::vector<std::string> cases;
+    for (const auto& f : files) {
+        const auto lines = SplitLines(f);
+        for (std::size_t n = 0; n <= lines.size(); ++n)
+            cases.push_back(Join(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n))));
+    }
+    std::mt19937 rng(seed);
+    while (cases.size() < 3000) {
+        std::string s = files[rng() % files.size()];
+        for (int n = 1 + static_cast<int>(rng() % 3); n > 0; --n) s = Mutate(s, rng);
+        cases.push_back(std::move(s));
+    }
+    return cases;
+}
+
 } // namespace
 
 TEST(DataFileRobustness, MutatedFilesLoadConsistentlyOrChangeNothing) {
@@ -134,18 +152,7 @@ TEST(DataFileRobustness, MutatedFilesLoadConsistentlyOrChangeNothing) {
         ASSERT_TRUE(Consistent(page)) << f;
     }
 
-    std::vector<std::string> cases;
-    for (const auto& f : files) {  // truncation at every line
-        const auto lines = SplitLines(f);
-        for (std::size_t n = 0; n <= lines.size(); ++n)
-            cases.push_back(Join(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n))));
-    }
-    std::mt19937 rng(20261207);
-    while (cases.size() < 3000) {
-        std::string s = files[rng() % files.size()];
-        for (int n = 1 + static_cast<int>(rng() % 3); n > 0; --n) s = Mutate(s, rng);
-        cases.push_back(std::move(s));
-    }
+    const std::vector<std::string> cases = Cases(files, 20261207);
 
     int loaded = 0;
     for (std::size_t c = 0; c < cases.size(); ++c) {
@@ -162,6 +169,50 @@ TEST(DataFileRobustness, MutatedFilesLoadConsistentlyOrChangeNothing) {
         }
     }
     // Enough of both outcomes to mean something.
+    EXPECT_GT(loaded, 300);
+    EXPECT_LT(loaded, static_cast<int>(cases.size()) - 300);
+}
+
+// The same for model files: a load either replaces model and pages with what
+// then saves and loads again to the same text, or changes nothing at all.
+TEST(ModelFileRobustness, MutatedFilesLoadWholeOrChangeNothing) {
+    ScriptedMessages msgs;
+    msgs.AlwaysAnswer = MsgResult::Yes;
+    ScratchDir dir("robust-model");
+    std::vector<std::string> files;
+    {
+        CountingForm rich;
+        MakeRichForm(rich);
+        ASSERT_TRUE(rich.SaveModelFile(dir.Path("rich.mdl")));
+        files.push_back(dir.Read("rich.mdl"));
+    }
+    for (const char* name : {"v30.mdl", "v32.mdl", "v33.mdl", "v34.mdl"}) files.push_back(TestDataFile(name));
+
+    CountingForm form;
+    auto saved = [&] {
+        EXPECT_TRUE(form.SaveModelFile(dir.Path("saved.mdl")));
+        return dir.Read("saved.mdl");
+    };
+    for (const auto& f : files) ASSERT_TRUE(form.LoadModelFile(dir.Write("start.mdl", f))) << f;
+
+    const std::vector<std::string> cases = Cases(files, 20261208);
+
+    int loaded = 0;
+    for (std::size_t c = 0; c < cases.size(); ++c) {
+        const std::string before = saved();
+        const int pages = form.PageCount();
+        msgs.Clear();
+        if (form.LoadModelFile(dir.Write("case.mdl", cases[c]))) {
+            ++loaded;
+            const std::string once = saved();
+            ASSERT_TRUE(form.LoadModelFile(dir.Path("saved.mdl"))) << "case " << c << ":\n" << cases[c];
+            ASSERT_EQ(saved(), once) << "case " << c << ":\n" << cases[c];
+        } else {
+            ASSERT_GE(msgs.Count(), 1u) << "case " << c << " failed silently:\n" << cases[c];
+            ASSERT_EQ(form.PageCount(), pages);
+            ASSERT_EQ(saved(), before) << "case " << c << ":\n" << cases[c];
+        }
+    }
     EXPECT_GT(loaded, 300);
     EXPECT_LT(loaded, static_cast<int>(cases.size()) - 300);
 }

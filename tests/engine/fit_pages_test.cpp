@@ -354,8 +354,9 @@ TEST(FitRun, NamesAParameterWithoutEffect) {
     ASSERT_TRUE(run.Prepare());
     ASSERT_EQ(run.N, 3);
     EXPECT_EQ(run.Run().End, FitEnd::Failed);
+    // Without labels to name it, the text itself.
     ASSERT_EQ(msgs.Count(), 1u);
-    EXPECT_EQ(msgs.Last().Text, "Parameter has no effect on fit");
+    EXPECT_EQ(msgs.Last().Text, "Parameter 1  has no effect on fit");
     EXPECT_EQ(msgs.Last().Caption, "Fit Error");
     run.Finish(true);
     EXPECT_EQ(x.Page.FitParams, 0);

@@ -161,6 +161,33 @@ TEST(ModelSync, NumbersAreReadWithoutTheLocale) {
     EXPECT_FALSE(StrictNumber("nan", v));
     EXPECT_TRUE(StrictNumber("1E-3", v));
     EXPECT_EQ(v, 1e-3);
+
+    // Beyond the range of a double, the value decides, not the exponent's sign.
+    const std::string zeros(400, '0');
+    const struct {
+        std::string text;
+        bool valid;
+        double value;
+    } ranges[] = {
+        {"1" + zeros + "e-5", false, 0},       // about 1e395
+        {"-1" + zeros + "E-5", false, 0},
+        {"0." + zeros + "1e5", true, 0},       // about 1e-396
+        {"-0." + zeros + "1e+5", true, -0.0},
+        {"1e400", false, 0},
+        {"1e-400", true, 0},
+        {"0e999999999999999999999", true, 0},
+        {"1" + zeros + "e-395", true, 1e5},    // in range after all
+        {"0." + zeros + "1e405", true, 1e4},
+    };
+    for (const auto& c : ranges) {
+        v = 7;
+        EXPECT_EQ(StrictNumber(c.text, v), c.valid) << c.text.size() << " characters: " << c.text.substr(0, 8);
+        if (c.valid) {
+            EXPECT_DOUBLE_EQ(v, c.value) << c.text.substr(0, 8);
+        }
+    }
+    EXPECT_TRUE(std::isinf(LeadingNumber("1" + zeros + "e-5 M")));
+    EXPECT_EQ(LeadingNumber("0." + zeros + "1e5 M"), 0);
 }
 
 TEST(ModelSync, ExactValuesStandBehindProgramWrittenTexts) {

@@ -17,9 +17,24 @@
 
 using namespace kivra;
 
+namespace {
+
+// Records what the page asks of the injection dialog instead of showing it
+// (a modal dialog nobody answers would wait for ever).
+class RecordingPage : public TSensTab {
+public:
+    bool RunInjDlg(int slot) override {
+        Asked.push_back(slot);
+        return false;
+    }
+    std::vector<int> Asked;
+};
+
+} // namespace
+
 TEST(SensTabWidget, LabelsFollowTheDataSet) {
     test::ScriptedMessages msgs;
-    TSensTab page;
+    RecordingPage page;
     EXPECT_EQ(page.FileNameText->text(), "No Data");
     EXPECT_EQ(page.NumCurvesLabel->text(), "Num Curves:");
     page.CreateSet(3, 100, 10);
@@ -38,16 +53,6 @@ TEST(SensTabWidget, LabelsFollowTheDataSet) {
 
 namespace {
 
-// Records what the page asks of the injection dialog.
-class RecordingPage : public TSensTab {
-public:
-    bool RunInjDlg(int slot) override {
-        Asked.push_back(slot);
-        return false;
-    }
-    std::vector<int> Asked;
-};
-
 void Drag(QWidget* bar, int fromY, int toY) {
     const QPointF at(10, 2);
     const QPointF from = bar->mapToGlobal(at.toPoint());
@@ -64,7 +69,7 @@ void Drag(QWidget* bar, int fromY, int toY) {
 
 TEST(SensTabWidget, ControlsSitWhereThePageNeedsThem) {
     test::ScriptedMessages msgs;
-    TSensTab page;
+    RecordingPage page;
     page.resize(800, 600);
     page.show();
     ASSERT_NE(page.SpecPanel, nullptr);
@@ -203,7 +208,7 @@ TEST(SensTabWidget, TheOverviewPlotGoesWithThePageOrItsNewParent) {
     EXPECT_TRUE(overview.isNull());
 
     auto plotPage = std::make_unique<QWidget>();
-    TSensTab page;
+    RecordingPage page;
     page.CreateSet(1, 20, 10);
     page.OverviewPlot->setParent(plotPage.get());
     plotPage.reset();  // the main window's plot page goes first
@@ -213,7 +218,7 @@ TEST(SensTabWidget, TheOverviewPlotGoesWithThePageOrItsNewParent) {
 
 TEST(SensTabWidget, SetModelReadsThePanelAndANewSimulationShows) {
     test::ScriptedMessages msgs;
-    TSensTab page;
+    RecordingPage page;
     page.Tag = 1;
     TModelData m;
     m.NumSpeciesLines = 3;
@@ -237,9 +242,33 @@ TEST(SensTabWidget, SetModelReadsThePanelAndANewSimulationShows) {
     EXPECT_EQ(msgs.Count(), 0u);
 }
 
+TEST(SensTabWidget, FitResultsReachThePagesSpeciesPanel) {
+    test::ScriptedMessages msgs;
+    RecordingPage page;
+    page.Tag = 1;
+    page.CreateSet(1, 100, 10);
+    page.InjStart[0][0] = 100;
+    page.InjStop[0][0] = 400;
+    page.StartFitMode[0] = 1;
+    TModelData m;
+    m.NumSpeciesLines = 2;
+    m.SpecName[0] = "A";
+    m.SpecName[1] = "L";
+    m.SpecLocal[1] = true;
+    m.InitConc[1][1] = 2;
+    page.SetModel(m);
+    m.InitConc[1][1] = 1.234567e-7;
+    m.FitConc[1][1] = true;
+    page.InjStart[0][0] = 101.5;
+    static_cast<TSensTabCore&>(page).SetFitResults(m);  // as the run control calls it
+    EXPECT_EQ(page.SpecPanel->ConcBox[1]->text().toStdString(), "1.235e-07");
+    EXPECT_EQ(page.InjLabels[0]->text().toStdString(), "Inj1: 101.5 - 400.0");
+    EXPECT_EQ(msgs.Count(), 0u);
+}
+
 TEST(SensTabWidget, ALoadedFileIsShownUnderItsName) {
     test::ScriptedMessages msgs;
-    TSensTab page;
+    RecordingPage page;
     page.Tag = 2;
     const std::string file = ::testing::TempDir() + "/kivra_shown.txt";
     page.CreateSet(2, 10, 1);

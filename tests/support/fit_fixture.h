@@ -30,6 +30,19 @@ struct OneToOneSetup {
 // The exact response of a curve at time t.
 double OneToOneResponse(const OneToOneSetup& s, double conc, double t);
 
+// Makes the page's curves and injections and loads the exact response.
+void MakeOneToOnePage(TSensTabCore& page, const OneToOneSetup& s);
+// Each curve's injection starts shift later than the one before, and the
+// data get Gaussian noise of sd from a fixed seed.
+void StaggerAndNoise(TSensTabCore& page, double shift, double sd);
+// The panel lines of the scheme with the given values, floated as s asks.
+void OneToOneLines(const OneToOneSetup& s, double ka, double kd, double rfactor, double rmax,
+                   std::vector<ReactionLine>& reactions, std::vector<SpeciesLine>& species);
+// Reads the scheme into the model as the panels would (after BeginModelSync):
+// kfwd, krev, the R factor of C and the initial B, floated as s asks.
+void ApplyOneToOneLines(TModelData& model, const OneToOneSetup& s, double ka, double kd,
+                        double rfactor, double rmax);
+
 // The page (loaded, exact data) and the model synchronised with it (NumSets 1,
 // counts from the editors' rules and the page).
 struct OneToOneExperiment {
@@ -86,15 +99,64 @@ inline std::string Text(double v) {
 
 } // namespace detail
 
+inline void MakeOneToOnePage(TSensTabCore& page, const OneToOneSetup& s) {
+    const int curves = static_cast<int>(s.Conc.size());
+    MakeSet(page, curves, s.Points, s.Interval);
+    for (int i = 0; i < curves; ++i) Inject(page, 0, i, s.InjStart, s.InjStop, s.Conc[i]);
+    page.Loaded = true;
+    for (int i = 0; i < curves; ++i)
+        for (int k = 0; k < page.PointCount[i]; ++k)
+            page.Data[i][k] = OneToOneResponse(s, s.Conc[i], page.Time[i][k]);
+}
+
+inline void StaggerAndNoise(TSensTabCore& page, double shift, double sd) {
+    ResetRandom(-17);
+    for (int i = 0; i < page.NumCurves; ++i) {
+        page.InjStart[0][i] += shift * i;
+        for (int k = 0; k < page.PointCount[i]; ++k) page.Data[i][k] += sd * GaussRandom(&RandomSeed());
+    }
+}
+
+inline void OneToOneLines(const OneToOneSetup& s, double ka, double kd, double rfactor, double rmax,
+                          std::vector<ReactionLine>& reactions, std::vector<SpeciesLine>& species) {
+    ReactionLine r;
+    r.ReactA = 0;
+    r.ReactB = 1;
+    r.Product = 2;
+    r.KfwdText = detail::Text(ka);
+    r.KrevText = detail::Text(kd);
+    r.FitKfwd = s.FitKa;
+    r.FitKrev = s.FitKd;
+    reactions = {r};
+    // Names are moved in whole: assigning a literal trips a false overlap
+    // warning of the optimiser.
+    SpeciesLine a, b, c;
+    a.Name = std::string(1, 'A');
+    a.Inj = 0;
+    b.Name = std::string(1, 'B');
+    b.InitConcText = detail::Text(rmax);
+    b.FitConc = s.FitRmax;
+    c.Name = std::string(1, 'C');
+    c.Response = true;
+    c.RFactorText = detail::Text(rfactor);
+    c.FitRFactor = s.FitRFactor;
+    species = {a, b, c};
+}
+
+inline void ApplyOneToOneLines(TModelData& model, const OneToOneSetup& s, double ka, double kd,
+                               double rfactor, double rmax) {
+    std::vector<ReactionLine> reactions;
+    std::vector<SpeciesLine> species;
+    OneToOneLines(s, ka, kd, rfactor, rmax, reactions, species);
+    ApplyReactionLines(model, reactions);
+    ApplyModelSpeciesLines(model, species);
+}
+
 inline OneToOneExperiment::OneToOneExperiment(int points, double interval, long seed) {
     ResetRandom(seed);
     Setup.Points = points;
     Setup.Interval = interval;
-    const int curves = static_cast<int>(Setup.Conc.size());
-    MakeSet(Page, curves, points, interval);
-    for (int i = 0; i < curves; ++i) Inject(Page, 0, i, Setup.InjStart, Setup.InjStop, Setup.Conc[i]);
-    Page.Loaded = true;
-    Noise(0);
+    MakeOneToOnePage(Page, Setup);
     SetValues(Setup.Ka, Setup.Kd, 1, Setup.Rmax);
 }
 
@@ -107,28 +169,7 @@ inline void OneToOneExperiment::Noise(double sd) {
 
 inline void OneToOneExperiment::SetValues(double ka, double kd, double rfactor, double rmax) {
     BeginModelSync(Model, 1);
-    ReactionLine r;
-    r.ReactA = 0;
-    r.ReactB = 1;
-    r.Product = 2;
-    r.KfwdText = detail::Text(ka);
-    r.KrevText = detail::Text(kd);
-    r.FitKfwd = Setup.FitKa;
-    r.FitKrev = Setup.FitKd;
-    ApplyReactionLines(Model, {r});
-    // Names are moved in whole: assigning a literal trips a false overlap
-    // warning of the optimiser.
-    SpeciesLine a, b, c;
-    a.Name = std::string(1, 'A');
-    a.Inj = 0;
-    b.Name = std::string(1, 'B');
-    b.InitConcText = detail::Text(rmax);
-    b.FitConc = Setup.FitRmax;
-    c.Name = std::string(1, 'C');
-    c.Response = true;
-    c.RFactorText = detail::Text(rfactor);
-    c.FitRFactor = Setup.FitRFactor;
-    ApplyModelSpeciesLines(Model, {a, b, c});
+    ApplyOneToOneLines(Model, Setup, ka, kd, rfactor, rmax);
     Page.SetModel(Model);
 }
 

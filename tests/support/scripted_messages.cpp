@@ -8,9 +8,10 @@ MsgResult ScriptedMessages::Show(const std::string& text, const std::string& cap
                                  MsgButtons buttons, MsgIcon icon) {
     messages_.push_back({text, caption, buttons, icon});
     if (buttons == MsgButtons::Ok) return MsgResult::Ok;
+    if (answers_.empty() && AlwaysAnswer) return *AlwaysAnswer;
     if (answers_.empty()) {
         ADD_FAILURE() << "unscripted question: " << text << " (" << caption << ")";
-        return buttons == MsgButtons::YesNoCancel ? MsgResult::Cancel : MsgResult::No;
+        return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Cancel;
     }
     const MsgResult r = answers_.front();
     answers_.pop_front();

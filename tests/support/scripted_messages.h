@@ -2,6 +2,7 @@
 // A message sink for tests: answers questions from a script and records every
 // message, so a test can check text, caption, buttons and icon exactly.
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ public:
     // Answers for the next questions, in order. A question without a scripted
     // answer fails the test and is answered Cancel (or No).
     void Answer(MsgResult r) { answers_.push_back(r); }
+    // When set, the answer to every unscripted question (for tests that load many files).
+    std::optional<MsgResult> AlwaysAnswer;
 
     MsgResult Show(const std::string& text, const std::string& caption, MsgButtons buttons,
                    MsgIcon icon) override;

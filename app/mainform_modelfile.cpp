@@ -1,0 +1,7 @@
+#include "app/mainform.h"
+
+namespace kivra {
+
+void TMainForm::ConnectModelFileCommands() {}
+
+} // namespace kivra

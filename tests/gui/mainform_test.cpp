@@ -1,0 +1,392 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "app/kmcalcform.h"
+#include "app/mainform.h"
+#include "app/splash.h"
+#include "app/startup.h"
+#include "engine/numeric/vectors.h"
+#include "engine/session/results.h"
+#include "widgets/plot.h"
+#include "widgets/reactpanel.h"
+#include "widgets/senstab_widget.h"
+#include "widgets/specpanel.h"
+#include "tests/gui/panel_driving.h"
+#include "tests/support/scripted_messages.h"
+
+using namespace kivra;
+
+namespace {
+
+// The window with its file dialogs answered by the test.
+class TestForm : public TMainForm {
+public:
+    std::string SaveName;
+    bool AskFileName(FileDialog which, std::string& fileName) override {
+        Asked.push_back(which);
+        fileName = SaveName;
+        return !SaveName.empty();
+    }
+    std::time_t CurrentTime() const override { return 0; }
+    std::vector<FileDialog> Asked;
+};
+
+std::vector<std::string> Captions(const QMenu* menu) {
+    std::vector<std::string> out;
+    for (const QAction* a : menu->actions()) out.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+    return out;
+}
+
+std::vector<std::string> VisibleTabs(const QTabWidget* tabs) {
+    std::vector<std::string> out;
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->isTabVisible(i)) out.push_back(tabs->tabText(i).toStdString());
+    return out;
+}
+
+bool WaitFor(const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 3000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+} // namespace
+
+TEST(MainForm, StartUpShowsThePictureThenTheWindow) {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    StartProgram(*app);
+    ASSERT_NE(SplashForm, nullptr);
+    ASSERT_NE(MainForm, nullptr);
+    EXPECT_TRUE(SplashForm->isVisible());
+    EXPECT_EQ(QApplication::applicationName(), "KivraXP");
+    EXPECT_EQ(MainForm->windowTitle(), "KivraXP");
+    EXPECT_EQ(VisibleTabs(MainForm->PageHolder), (std::vector<std::string>{"Model", "Plot"}));
+    EXPECT_EQ(MainForm->PageHolder->tabText(2), "Results");
+    EXPECT_EQ(MainForm->PageHolder->tabText(3), "Monte Carlo");
+    EXPECT_EQ(MainForm->StatusPanel1->text(), "Ssq:");
+    // The idle pass after the timer hides the picture; a click does so at once.
+    MainForm->ApplicationIdle();
+    EXPECT_TRUE(SplashForm->isVisible());
+    MainForm->SplashTimerTimer();
+    MainForm->ApplicationIdle();
+    EXPECT_FALSE(SplashForm->isVisible());
+    SplashForm->show();
+    SplashForm->FormMouseDown();
+    EXPECT_FALSE(SplashForm->isVisible());
+    // The calculator lives as long as the program; during a run it opens
+    // beside the run instead of holding it in a modal loop.
+    ASSERT_NE(KmCalcForm, nullptr);
+    MainForm->FitRunning = true;
+    MainForm->RunKmCalcItem->trigger();
+    EXPECT_TRUE(KmCalcForm->isVisible());
+    KmCalcForm->hide();
+    MainForm->FitRunning = false;
+    EndProgram();
+    EXPECT_EQ(MainForm, nullptr);
+    EXPECT_EQ(SplashForm, nullptr);
+}
+
+TEST(MainForm, MenusButtonsAndHints) {
+    TestForm form;
+    EXPECT_EQ(Captions(form.FileMenu), (std::vector<std::string>{"&New", "&Open...", "&Save...", "-", "&Print...",
+                                                                 "P&rint Setup...", "-", "E&xit"}));
+    EXPECT_EQ(Captions(form.DataMenu),
+              (std::vector<std::string>{"&Add Data Page", "&Delete Data Page", "-", "&Residuals"}));
+    EXPECT_EQ(Captions(form.RunMenu), (std::vector<std::string>{"&Simulation", "&Fit", "&Monte Carlo",
+                                                                "Add &Noise...", "km Calculator...", "Smooth..."}));
+    EXPECT_EQ(Captions(form.HelpMenu), (std::vector<std::string>{"&Contents", "&About..."}));
+    EXPECT_EQ(Captions(form.PlotPopup), (std::vector<std::string>{"Zoom In", "Zoom Out", "-", "Maximize",
+                                                                  "Single Curve", "Next Curve", "Residuals",
+                                                                  "Edit Curve"}));
+    EXPECT_EQ(form.FilePrintSetupItem->statusTip(), "Change printer setup");
+    EXPECT_EQ(form.RunFitButton->toolTip(), "Fit");
+    EXPECT_EQ(form.RunFitButton->statusTip(), "Fits simulated data to input data");
+    EXPECT_EQ(form.ResidualButton->statusTip(), "Plots difference between measured and simulated data");
+    // Resting on a button shows its long hint in status panel 0.
+    QStatusTipEvent tip(form.NewButton->statusTip());
+    QApplication::sendEvent(form.NewButton, &tip);
+    EXPECT_EQ(form.StatusPanel0->text(), "Clears current model");
+}
+
+// The enabling table, with a run going as its last column.
+TEST(MainForm, EnablingByPageAndRun) {
+    TestForm form;
+    form.AddPage();
+    form.PageHolder->setTabVisible(form.PageHolder->indexOf(form.ResultPage), true);
+    form.PageHolder->setTabVisible(form.PageHolder->indexOf(form.MontePage), true);
+    struct Row {
+        QWidget* page;
+        bool unsaved, busy;
+        const char* expected;  // buttons Save Open New Residual | items Delete Smooth | Save New Open Residuals Noise | Print AddPage Simulate
+    };
+    QWidget* data = form.SensPage(0);
+    const Row rows[] = {
+        {form.ModelPage, false, false, "yyyn nn yyynn yyy"}, {form.PlotPage, false, false, "nnny nn nnnyn yyy"},
+        {form.ResultPage, false, false, "ynnn nn nnnnn yyy"}, {form.MontePage, false, false, "nnnn nn nnnnn yyy"},
+        {form.MontePage, true, false, "ynnn nn ynnnn yyy"},  {data, false, false, "yyyy yy yyyyy yyy"},
+        {data, false, true, "nnny nn nnnyn nnn"},            {form.PlotPage, false, true, "nnny nn nnnyn nnn"},
+    };
+    auto c = [](const QObject* o) {
+        if (auto* w = qobject_cast<const QWidget*>(o)) return w->isEnabled() ? 'y' : 'n';
+        return qobject_cast<const QAction*>(o)->isEnabled() ? 'y' : 'n';
+    };
+    for (const Row& r : rows) {
+        form.PageHolder->setCurrentWidget(r.page);
+        form.MonteUnsaved = r.unsaved;
+        form.FitRunning = r.busy;
+        form.ApplicationIdle();
+        const std::string got{c(form.SaveButton), c(form.OpenButton), c(form.NewButton), c(form.ResidualButton), ' ',
+                              c(form.DataDeletePageItem), c(form.RunSmoothItem), ' ', c(form.FileSaveItem),
+                              c(form.FileNewItem), c(form.FileOpenItem), c(form.DataResidualsItem),
+                              c(form.RunAddNoiseItem), ' ', c(form.PrintButton), c(form.DataAddPageItem),
+                              c(form.RunModelButton)};
+        EXPECT_EQ(got, r.expected) << form.PageHolder->tabText(form.PageHolder->currentIndex()).toStdString()
+                                   << " unsaved " << r.unsaved << " busy " << r.busy;
+        EXPECT_TRUE(form.RunFitButton->isEnabled());  // Fit doubles as Stop
+    }
+    form.FitRunning = false;
+}
+
+TEST(MainForm, DataPagesWithTheirOverviewPlots) {
+    test::ScriptedMessages msgs;
+    TestForm form;
+    form.resize(800, 600);
+    form.PageHolder->setCurrentWidget(form.PlotPage);
+    for (int i = 0; i < 3; ++i) ASSERT_NE(form.AddPage(), nullptr);
+    EXPECT_EQ(VisibleTabs(form.PageHolder), (std::vector<std::string>{"Model", "Plot", "Set 1", "Set 2", "Set 3"}));
+    ASSERT_EQ(form.Plots.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(form.Plots[static_cast<std::size_t>(i)], form.SensPage(i)->OverviewPlot.data());
+        EXPECT_EQ(form.Plots[static_cast<std::size_t>(i)]->parentWidget(), form.PlotPanel);
+        EXPECT_EQ(form.Plots[static_cast<std::size_t>(i)]->PopupMenu(), form.PlotPopup);
+        EXPECT_EQ(form.SensPage(i)->PagePlot->PopupMenu(), form.PlotPopup);
+    }
+    // Three plots make a 2 x 2 grid over the plot panel.
+    const int w = form.PlotPanel->width(), h = form.PlotPanel->height();
+    EXPECT_EQ(form.Plots[2]->geometry(), QRect(0, h / 2, w / 2, h / 2));
+
+    form.CurrentCurve = 2;
+    form.ArrangePlots(form.Plots, form.PlotPanel, form.CurrentCurve);
+    EXPECT_TRUE(form.Plots[0]->isHidden());
+    EXPECT_EQ(form.Plots[2]->geometry(), QRect(0, 0, w, h));
+    form.DeletePage(1);
+    EXPECT_EQ(form.CurrentCurve, 1);
+    EXPECT_EQ(VisibleTabs(form.PageHolder), (std::vector<std::string>{"Model", "Plot", "Set 1", "Set 2"}));
+    EXPECT_EQ(form.Plots.size(), 2u);
+    form.DeletePage(1);  // the maximised plot goes: all are shown again
+    EXPECT_EQ(form.CurrentCurve, -1);
+    EXPECT_FALSE(form.Plots[0]->isHidden());
+    EXPECT_EQ(form.Plots[0]->geometry(), QRect(0, 0, w, h));
+
+    // The panels reach the model through GetModel, and every page gets it.
+    test::TypeOver(form.SpecPanel->NameBox[0], "AB");
+    form.AddPage();
+    ASSERT_TRUE(form.GetModel(true));
+    EXPECT_EQ(form.Model.SpecName[0], "AB");
+    EXPECT_EQ(form.Model.NumSets, 2);
+    EXPECT_EQ(form.ModelList->count(), form.ModelListState.Count());
+    // Deleting the page shown changes the page, whose synchronisation sees
+    // only the pages left.
+    form.AddPage();
+    form.PageHolder->setCurrentWidget(form.SensPage(1));
+    form.DeletePage(1);
+    EXPECT_EQ(form.Model.NumSets, 2);
+    EXPECT_EQ(form.Plots.size(), 2u);
+    EXPECT_TRUE(msgs.AllAnswered());
+}
+
+// A rate that is not a number ends the synchronisation after its message:
+// the pages keep what they had and the list is not rebuilt.
+TEST(MainForm, GetModelRefusesABadRate) {
+    test::ScriptedMessages msgs;
+    TestForm form;
+    form.AddPage();
+    for (int s = 0; s < 2; ++s) test::TypeOver(form.SpecPanel->NameBox[s], QString(QChar('A' + s)));
+    test::Choose(form.ReactPanel->ABox[0], 0);
+    test::Choose(form.ReactPanel->ProductBox[0], 1);
+    test::Type(form.ReactPanel->konBox[0], "1e5");
+    test::Type(form.ReactPanel->koffBox[0], "1e-3");
+    ASSERT_TRUE(form.GetModel(true));
+    const int lines = form.ModelList->count();
+    form.SensPage(0)->NumReactions = -7;  // a page that gets the model again overwrites this
+    test::TypeOver(form.ReactPanel->konBox[0], "1e5x");
+    EXPECT_FALSE(form.GetModel(true));
+    ASSERT_EQ(msgs.Count(), 1u);
+    EXPECT_EQ(msgs.Last().Text, "'1e5x' is not a valid kfwd in reaction 1");
+    EXPECT_EQ(msgs.Last().Caption, "Model Error");
+    EXPECT_EQ(form.SensPage(0)->NumReactions, -7);
+    EXPECT_EQ(form.ModelList->count(), lines);
+}
+
+TEST(MainForm, SpeciesPanelsSnapAndSizeTogether) {
+    TestForm form;
+    form.resize(700, 700);
+    form.show();
+    form.AddPage();
+    form.AddPage();
+    int size = 59;
+    bool accept = true;
+    form.SensPage(0)->SplitterResize(size, accept);
+    EXPECT_EQ(size, 48);
+    EXPECT_EQ(form.SpecPanel->height(), 48);
+    EXPECT_EQ(form.SensPage(1)->GetSplitterPos(), 48);
+    size = 60;
+    form.ModelSplitterCanResize(form.ModelSplitter, size, accept);
+    EXPECT_EQ(size, 72);
+    EXPECT_EQ(form.SensPage(0)->GetSplitterPos(), 72);
+    EXPECT_EQ(form.SpecPanel->height(), 48);  // the model page's own bar moves its panel itself
+
+    // A window too low for the panels shrinks them all; below 200 nothing changes.
+    form.SpecPanel->resize(form.SpecPanel->width(), 168);
+    form.resize(700, 300);
+    EXPECT_EQ(form.SpecPanel->height(), 105);
+    EXPECT_EQ(form.SensPage(1)->GetSplitterPos(), 105);
+    form.resize(700, 150);
+    EXPECT_EQ(form.SpecPanel->height(), 105);
+    form.resize(400, 500);
+    EXPECT_EQ(form.width(), MinFrameWidth);
+
+    // Scrolling one species panel scrolls them all; a name reaches the reactions.
+    form.SpecPanel->OnSpecScroll(form.SpecPanel, 2);
+    EXPECT_EQ(form.SensPage(1)->SpecPanel->GetFirstSpec(), 2);
+    form.SpecPanelNameChange(0, "Ab");
+    EXPECT_EQ(form.ReactPanel->ABox[0]->itemText(0).trimmed(), "Ab");
+}
+
+TEST(MainForm, GaugeShowsTheRunState) {
+    TestForm form;
+    auto colourAt = [&](int state) {
+        form.RunState = state;
+        QImage image(100, 20, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        form.StatusLineDrawPanel(painter, image.rect());
+        painter.end();
+        return std::pair{image.pixelColor(5, 10), image.pixelColor(94, 10)};
+    };
+    const QColor green(0, 128, 0), red(255, 0, 0);
+    EXPECT_EQ(colourAt(0), std::pair(red, red));
+    EXPECT_EQ(colourAt(7), std::pair(green, green));
+    EXPECT_EQ(colourAt(3), std::pair(green, red));
+    EXPECT_EQ(colourAt(12), std::pair(green, green));
+    EXPECT_EQ(form.RunState, 7);
+}
+
+TEST(MainForm, ModelListClicksKeepTheScrollPosition) {
+    TestForm form;
+    form.resize(700, 300);
+    form.show();
+    form.PageHolder->setCurrentWidget(form.PlotPage);
+    form.AddPage();
+    form.Model.NumSpecies = MaxSpecies;
+    for (int s = 0; s < MaxSpecies; ++s) {
+        form.Model.SpecName[s] = "S" + std::to_string(s);
+        form.Model.AnalyteInj[0][s] = -1;
+    }
+    form.Model.NumSets = 1;
+    form.BuildModelHeads();
+    form.BuildModelList();
+    ASSERT_GT(form.ModelList->count(), 14);
+    const int last = form.ModelList->count() - 1;  // "Refractive Index", closed
+    form.ModelList->verticalScrollBar()->setValue(form.ModelList->verticalScrollBar()->maximum());
+    const int top = form.ModelList->verticalScrollBar()->value();
+    ASSERT_GT(top, 0);
+    form.ModelListClick(last);
+    EXPECT_TRUE(form.ModelListState.RIHead.Expanded);
+    EXPECT_EQ(form.ModelList->verticalScrollBar()->value(), top);
+    const int count = form.ModelList->count();
+    form.ModelListClick(count + 3);  // beside the lines
+    EXPECT_EQ(form.ModelList->count(), count);
+
+    // A closed group holding a fit draws its "fit" picture left of the text.
+    form.Model.FitRFactor[0] = true;
+    form.Model.Response[0][0] = true;
+    form.BuildModelList();
+    int line = 0;  // S0 under Initial Conc
+    while (line < form.ModelListState.Count() && form.ModelListState.Lines()[line].State != &form.ModelListState.Spec[0])
+        ++line;
+    ASSERT_LT(line, form.ModelListState.Count());
+    QImage image(200, 18, QImage::Format_RGB32);
+    QPainter painter(&image);
+    form.ModelListDrawItem(painter, line, QRect(0, 0, 200, 18));
+    painter.end();
+    EXPECT_EQ(image.pixelColor(30 - 10 + 4, 4), QColor(0, 0, 255));
+}
+
+TEST(MainForm, FitResultsShownAndSavedAsText) {
+    test::ScriptedMessages msgs;
+    TestForm form;
+    form.AddPage();
+    form.Model = TModelData{};
+    form.Model.NumSpecies = 1;
+    form.Model.SpecName[0] = "A";
+    form.Model.FitConc[0][0] = true;
+    form.Model.FitRFactor[0] = true;
+    form.Model.NumSets = 1;
+    form.Model.DataFile[0] = "run1.txt";
+    form.Model.NumDataPoints = 12;
+    Matrix1 cov(1, 2, 1, 2);
+    Vector1 a(1, 2);
+    cov[1][1] = cov[2][2] = 1;
+    cov[1][2] = cov[2][1] = 0.5;
+    a[1] = 3;
+    a[2] = 4;
+    form.ShowFitResults(form.Model, 2, cov.get(), a.get(), 10);
+    EXPECT_TRUE(form.PageHolder->isTabVisible(form.PageHolder->indexOf(form.ResultPage)));
+    EXPECT_EQ(form.ResultGrid->columnCount(), 6);
+    EXPECT_EQ(form.ResultGrid->rowCount(), 2);
+    EXPECT_EQ(form.ResultGrid->horizontalHeaderItem(5)->text(), "1");
+    EXPECT_EQ(form.ResultGrid->item(1, 5)->text(), "0.500");
+    EXPECT_EQ(form.DataFileHeader->text(), "Data File:");
+    EXPECT_FALSE(form.FileLabels[0]->isHidden());
+    EXPECT_TRUE(form.FileLabels[1]->isHidden());
+    for (QLabel* label : {form.ChisqLabel, form.FileLabels[0], form.TimeLabel})
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+    EXPECT_LE(form.ChisqLabel->x() + form.ChisqLabel->width(), form.DataFileHeader->x());
+    for (int c = 0; c < 6; ++c) EXPECT_EQ(form.ResultGrid->columnWidth(c), form.Results.ColWidths[c]);
+
+    QTemporaryDir dir;
+    form.SaveName = (dir.path() + "/results.txt").toStdString();
+    form.SaveResults();
+    std::ifstream in(form.SaveName, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), ResultsText(form.Results));
+    EXPECT_EQ(form.Asked.back(), TMainFormCore::FileDialog::DataSave);
+
+    form.SaveName = (dir.path() + "/no/such/folder/results.txt").toStdString();
+    form.SaveResults();
+    ASSERT_EQ(msgs.Count(), 1u);
+    EXPECT_EQ(msgs.Last().Text, "Unable to open file");
+    EXPECT_EQ(msgs.Last().Caption, "File Error");
+    EXPECT_EQ(msgs.Last().Icon, MsgIcon::Exclamation);
+}
+
+// Closing while a run goes asks it to stop and closes once it has returned.
+TEST(MainForm, ClosingDuringARunStopsItFirst) {
+    TestForm form;
+    form.show();
+    form.FitRunning = true;
+    EXPECT_FALSE(form.close());
+    EXPECT_FALSE(form.FitRunning);
+    EXPECT_TRUE(form.Closing);
+    EXPECT_TRUE(WaitFor([&] { return !form.isVisible(); }));
+}

@@ -1,0 +1,46 @@
+// A model file read into the window: the panels and the pages' species panels
+// hold what the file holds, so the synchronisation after the load keeps it.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "app/mainform.h"
+#include "tests/engine/modelfile_helpers.h"
+#include "tests/support/scripted_messages.h"
+#include "widgets/senstab_widget.h"
+
+using namespace kivra;
+
+TEST(ModelFileWindow, ALoadedModelSurvivesTheSynchronisationThroughThePanels) {
+    test::ScriptedMessages msgs;
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("rich.mdl").toStdString();
+    {
+        test::CountingForm rich;
+        test::MakeRichForm(rich);
+        ASSERT_TRUE(rich.SaveModelFile(path));
+    }
+    TMainForm form;
+    form.AddPage();
+    msgs.Answer(MsgResult::Yes);
+    ASSERT_TRUE(form.LoadModelFile(path));
+    ASSERT_TRUE(form.GetModel(true));
+
+    const TModelData& m = form.Model;
+    EXPECT_EQ(m.NumSpecies, 4);
+    EXPECT_EQ(m.SpecName[1], "B lig");
+    EXPECT_EQ(m.InitConc[0][2], 1e-9);
+    EXPECT_EQ(m.AnalyteInj[0][0], 2);
+    EXPECT_EQ(m.Kfwd[0], 1234570);  // six digits in the file
+    EXPECT_EQ(m.KfwdLink[1], -2);
+    EXPECT_TRUE(m.FitKrev[1]);
+    EXPECT_TRUE(m.MassTransport[1]);
+    EXPECT_EQ(m.RFactor[1], 2.5);
+    ASSERT_EQ(form.PageCount(), 3);
+    EXPECT_EQ(m.InitConc[0][1], 100);  // local species, set 1 and set 2
+    EXPECT_EQ(m.InitConc[1][1], 250);
+    EXPECT_TRUE(m.Response[1][1]);
+    EXPECT_EQ(form.Page(0).StockConc[1], 10);
+    EXPECT_EQ(static_cast<TSensTab&>(form.Page(0)).windowTitle().toStdString(), "run1.txt");
+    EXPECT_TRUE(form.Results.Shown);
+}
