@@ -43,8 +43,9 @@ inline const double& MaxOf(const double& a, const double& b) { return b > a ? b 
 // species), one contiguous object without any allocation.
 class TIntegrator {
 public:
-    // Integrates the scheme of model, read at every call; size is the largest
-    // species count it accepts (1..MaxSpecies).
+    // Integrates the scheme of model, read at every call of odeint; size is
+    // the largest species count it accepts (1..MaxSpecies). stifbs and simpr
+    // are the steps of odeint and use the rate terms it prepared.
     TIntegrator(const TPageModel& model, int size) : M(model), Size(size) {}
     TIntegrator(const TIntegrator&) = delete;
     TIntegrator& operator=(const TIntegrator&) = delete;
