@@ -54,7 +54,7 @@ void SetUp(TSensTabCore& page, Scheme scheme) {
 void BM_SimulatePage(benchmark::State& state, Scheme scheme) {
     TSensTabCore page;
     SetUp(page, scheme);
-    const long long steps0 = StepperState.Steps, attempts0 = StepperState.Attempts;
+    const long long steps0 = StepCounts.Steps, attempts0 = StepCounts.Attempts;
     double chisq = 0;
     for (auto _ : state) {
         chisq = page.RunModel();
@@ -62,8 +62,8 @@ void BM_SimulatePage(benchmark::State& state, Scheme scheme) {
         if (chisq < 0) state.SkipWithError("simulation failed");
     }
     const double runs = static_cast<double>(state.iterations());
-    state.counters["steps_per_page"] = (StepperState.Steps - steps0) / runs;
-    state.counters["attempts_per_page"] = (StepperState.Attempts - attempts0) / runs;
+    state.counters["steps_per_page"] = (StepCounts.Steps - steps0) / runs;
+    state.counters["attempts_per_page"] = (StepCounts.Attempts - attempts0) / runs;
     state.counters["chisq"] = chisq;
     state.counters["time_per_curve"] =
         benchmark::Counter(Curves, benchmark::Counter::kIsIterationInvariantRate |

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "engine/fit/fit_params.h"
 #include "engine/numeric/numformat.h"
 #include "platform/core/messages.h"
 

@@ -4,13 +4,18 @@
 // controls and plots on top; everything here runs and is tested without Qt.
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/model/model_data.h"
 #include "engine/numeric/owned_array.h"
 #include "engine/numeric/vectors.h"
+#include "engine/simulation/integrator.h"
+#include "engine/simulation/page_model.h"
 
 namespace kivra {
+
+struct FitParam;  // engine/fit/fit_params.h
 
 // Point flag bits.
 constexpr int PointDeleted = 1;   // marked for removal in the injection dialog
@@ -26,7 +31,9 @@ void LUBackSubstitute(double** a, int n, int* indx, double* b);
 
 struct TInjHandOff;
 
-class TSensTabCore : public TReactionScheme {
+// The page's copy of the model (counts, species values, stocks, flow factor)
+// comes from TPageModel, so that a worker can copy it whole.
+class TSensTabCore : public TPageModel {
 public:
     TSensTabCore();
     virtual ~TSensTabCore();
@@ -58,9 +65,8 @@ public:
     // ---- linear algebra (engine/numeric/lu.cpp) -------------------------------
     // LU decomposition in place by Crout's method with implicit partial pivoting;
     // 1-based. Returns null, or a fixed message text for a singular (all-zero) row.
+    // Borrows the row scales of the page's integrator when they are large enough.
     const char* ludcmp(double** a, int n, int* indx, double* d);
-    // Row scales of ludcmp; made by the simulation's work arrays, or per call when absent.
-    Vector1 LURowScale;
 
     // ---- model application, rate equations, integrator, simulation ----------------
     // Copies the model into the page (the row of this set for local species) and
@@ -76,38 +82,17 @@ public:
     // for a negative or non-finite rate, concentration, flow or time.
     std::string CheckSimInput(bool& modelFault) const;
 
-    // Forward and reverse constant of reaction r with its links resolved one level
-    // (no flow factor).
-    void ResolveRates(int r, double& kf, double& kr) const;
-    // Rates of change of every species for state y (1-based); the scheme is autonomous.
-    void derivs(const double* y, double* dydt);
-    // Analytic Jacobian of derivs; dfdx is always 0.
-    void jacobn(double t, const double* y, double* dfdx, double** dfdy, int n);
-    // Stiff integration of ystart[1..nvar] from t1 to t2. Null, or a fixed error text.
+    // Stiff integration of ystart[1..nvar] from t1 to t2 with the page's own
+    // integrator (made by Allocate). Null, or a fixed error text.
     const char* odeint(double* ystart, int nvar, double t1, double t2, double eps, double h1,
                        double hmin);
-    const char* stifbs(double* y, double* dydx, int nv, double* xx, double htry, double eps,
-                       double* yscal, double* hdid, double* hnext);
-    const char* simpr(double* y, double* dydx, double* dfdx, double** dfdy, int n, double xs,
-                      double htot, int nstep, double* yout);
-    const char* pzextr(int iest, double xest, double* yest, double* yz, double* dy, int nv);
 
-    // Work arrays of the integrator and SpeciesState for n species; false after
-    // "Memory Allocation Error". Deallocate frees them (also LURowScale).
+    // The page's own integrator for n species, over the page's model; false
+    // after "Memory Allocation Error". Runs of RunModel and CalcFit have their
+    // own, one per worker, and need none of the page's.
     bool Allocate(int n);
     void Deallocate();
-    int WorkSpecies = 0;  // species count the work arrays were made for, 0 = none
-    Vector1 SolverYScale, SolverY, SolverDydx;
-    Vector1 ExtrapWork;
-    Matrix1 ExtrapTable;  // [species][column]
-    Vector1 ExtrapX;
-    Matrix1 SimprMatrix;
-    Vector1 SimprDelta, SimprYTemp;
-    IntVector1 SimprPivot;
-    Vector1 JacDfdx;
-    Matrix1 JacDfdy;
-    Vector1 StepErr, StepYErr, StepYSave, StepYSeq;
-    Vector1 SpeciesState;  // concentrations of the curve being simulated, species s at s + 1
+    std::unique_ptr<TIntegrator> Work;
 
     // Splitting each injection's total among the species it feeds.
     bool FindPolySeed();
@@ -115,29 +100,32 @@ public:
     bool CalcSpecConc(int curve);
     // Total concentration injected by slot j into curve i.
     double SlotTotal(int j, int i) const;
+    // Curve i's injections and split, as values a worker can own; StoreSplit
+    // writes a split back into SpecConc.
+    TCurveInj CurveInjections(int i) const;
+    void StoreSplit(const TCurveInj& inj, int i);
 
     // The page's species panel stores this set's local species into the record
     // (and shows the rest); the core page has no panel.
     virtual void GetPanelSpecies(TModelData&) {}
     // A finished simulation reaches the plots through SimulationChanged.
 
-    // Shared by the page simulation and the fit's simulations of curve i:
-    // which slots feed a species (their times are events), the first such event
-    // after t before end, and the response of state y (1-based) at time t with
-    // the refractive-index steps of the slots marked in stepSlots.
+    // Which slots feed a species: their times are events of the simulation.
     void FeedingSlots(bool feeds[MaxInj]) const;
-    double NextInjEvent(const bool feeds[MaxInj], int i, double t, double end) const;
-    double ResponseAt(const double* y, const bool stepSlots[MaxInj], int i, double t) const;
 
     // ---- fit parameters on the page --------------------------------------------------
     // Maps the fit's parameter vector (ma entries, in the order of
-    // ForEachFitParam) onto this page's values and makes the solver and fit
-    // arrays. False when the solver arrays cannot be made.
+    // ForEachFitParam) onto this page's values and makes the fit arrays.
+    // False after "Memory Allocation Error" (also for a page without species).
     bool AllocateFit(TModelData& model, int ma);
     // Simulates the included curves with the values a, once as they are and
-    // once per parameter of this page nudged by its step, all in lockstep, and
-    // adds the page's squared residuals, gradient and lower curvature triangle.
-    // Null, or an error text.
+    // once per parameter of this page nudged by its step, and adds the page's
+    // squared residuals, gradient and lower curvature triangle. The runs are
+    // independent and spread over the worker threads; the sums are formed in
+    // curve, point and parameter order, as by one thread. A nudge that only
+    // the response reads takes the states of the unnudged run, and one that a
+    // curve does not read at all gives it the unnudged responses: both are
+    // what their own simulations would give, bit for bit. Null, or an error text.
     const char* CalcFit(double* a, int ma, double** alpha, double* beta, double* chisq);
     // Writes accepted values into the page (a shared time to every included curve).
     void UpdateFit(const double* a, int ma);
@@ -153,9 +141,15 @@ public:
     OwnedArray<double*> FitValue;  // [0..ma]; the page value of each parameter
     Vector1 FitDelta;              // [1..ma] finite-difference steps
     OwnedArray<int> FitInj;        // [0..ma] slot of kinds 4, 7, 8; -1 otherwise
-    Matrix1 FitState;              // [0..ma][1..NumSpecies] state of each run
+    OwnedArray<FitParam> FitTarget;  // [0..ma] what each parameter of this page stands for
     Vector1 FitDeriv;              // [1..ma] derivative of the current point's response
     int FitParams = 0;             // ma of the arrays above, 0 = none
+    // The text of the last fault CalcFit found in the model or data; the
+    // returned pointer stays valid until the next CalcFit of this page.
+    std::string FitFault;
+    // Responses (doubles) CalcFit keeps at once: a round of curves is as
+    // large as fits, a longer curve goes alone in blocks of points.
+    std::size_t FitResponseBudget = std::size_t(1) << 22;
     // Where the progress dots of CalcFit go; set by whoever drives the fit.
     class FitProgress* FitStatus = nullptr;
 
@@ -265,8 +259,6 @@ public:
     OwnedArray<bool> Excluded;
     int NumCurves = 0;
     int NumPoints = 0;
-    int NumReactions = 0;
-    int NumSpecies = 0;
     int AllocCurves = 0;
     OwnedArray<int> PointCount;
     double Chisq = 0;
@@ -274,14 +266,6 @@ public:
     bool Modelled = false;
     bool StockGlobal[MaxInj] = {};
     bool FitStockGlobal[MaxInj] = {};
-
-    // The page's copy of the model; the reactions come from TReactionScheme.
-    double InitConc[MaxSpecies] = {};
-    bool FitConc[MaxSpecies] = {};
-    bool Response[MaxSpecies] = {};
-    bool FitRFactor[MaxSpecies] = {};
-    int AnalyteInj[MaxSpecies] = {};
-    double RFactor[MaxSpecies] = {};
 
     // Injection slots, per slot j and curve i.
     std::array<OwnedArray<double>, MaxInj> RefIndex;
@@ -292,13 +276,10 @@ public:
     std::array<OwnedArray<bool>, MaxInj> ConcIsFraction;
     std::array<OwnedArray<double>, MaxInj> FracNum;  // negative: no fraction typed
     std::array<OwnedArray<double>, MaxInj> FracDen;
-    int SeedSpecies[MaxInj] = {};
     int StartFitMode[MaxInj] = {};  // 0 fixed, 1 one value for all curves, 2 one per curve
     int StopFitMode[MaxInj] = {};
     SpecConcTable SpecConc;         // [j][s][i]
     OwnedArray<double> Flow;        // per curve
-    double FlowFactor = 1;          // flow of the curve being simulated, to the power 1/3
-    double StockConc[MaxInj] = {};
     bool FitStockLocal[MaxInj] = {};
 
 protected:

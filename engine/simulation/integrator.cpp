@@ -3,13 +3,15 @@
 #include "engine/simulation/integrator.h"
 
 #include <cmath>
+#include <new>
 
 #include "engine/dataset/senstab_core.h"
+#include "engine/numeric/lu.h"
 #include "platform/core/messages.h"
 
 namespace kivra {
 
-TStepperState StepperState;
+TStepCounts StepCounts;
 
 namespace {
 
@@ -38,59 +40,67 @@ double LinkedRate(int link, double own, const double* kfwd, const double* krev) 
 
 } // namespace
 
-void TSensTabCore::ResolveRates(int r, double& kf, double& kr) const {
+void TPageModel::ResolveRates(int r, double& kf, double& kr) const {
     kf = LinkedRate(KfwdLink[r], Kfwd[r], Kfwd, Krev);
     kr = LinkedRate(KrevLink[r], Krev[r], Kfwd, Krev);
 }
 
-namespace {
-// A mass-transport reaction runs faster or slower with the curve's flow.
-void RatesWithFlow(const TSensTabCore& p, int r, double& kf, double& kr) {
-    p.ResolveRates(r, kf, kr);
-    if (p.MassTransport[r]) {
-        kf *= p.FlowFactor;
-        kr *= p.FlowFactor;
-    }
-}
-} // namespace
-
-void TSensTabCore::derivs(const double* y, double* dydt) {
-    for (int i = 1; i <= NumSpecies; ++i) dydt[i] = 0.0;
+void TPageModel::RateTerms(TRateTerms& terms) const {
+    terms.Count = 0;
     for (int r = 0; r < NumReactions; ++r) {
         const int p = Product[r];
-        if (p < 0) continue;
         const int a = ReactA[r], b = ReactB[r];
+        // A line without a product or without a reactant contributes nothing.
+        if (p < 0 || (a < 0 && b < 0)) continue;
         double kf, kr;
-        RatesWithFlow(*this, r, kf, kr);
-        if (a >= 0 && b >= 0) {
-            const double v = kf * y[a + 1] * y[b + 1] - kr * y[p + 1];
-            dydt[a + 1] -= v;
-            dydt[b + 1] -= v;
-            dydt[p + 1] += v;
-        } else if (a >= 0 || b >= 0) {
-            const int x = a >= 0 ? a : b;
-            const double v = kf * y[x + 1] - kr * y[p + 1];
-            dydt[x + 1] -= v;
-            dydt[p + 1] += v;
+        ResolveRates(r, kf, kr);
+        // A mass-transport reaction runs faster or slower with the curve's flow.
+        if (MassTransport[r]) {
+            kf *= FlowFactor;
+            kr *= FlowFactor;
+        }
+        const int c = terms.Count++;
+        terms.A[c] = (a >= 0 ? a : b) + 1;
+        terms.B[c] = a >= 0 && b >= 0 ? b + 1 : 0;
+        terms.P[c] = p + 1;
+        terms.Kf[c] = kf;
+        terms.Kr[c] = kr;
+    }
+    terms.HeldCount = 0;
+    for (int s = 0; s < MaxSpecies; ++s)
+        if (AnalyteInj[s] >= 0) terms.Held[terms.HeldCount++] = s + 1;
+}
+
+void TRateTerms::derivs(const double* y, double* dydt, int n) const {
+    for (int i = 1; i <= n; ++i) dydt[i] = 0.0;
+    for (int r = 0; r < Count; ++r) {
+        const int a = A[r], b = B[r], p = P[r];
+        if (b != 0) {
+            const double v = Kf[r] * y[a] * y[b] - Kr[r] * y[p];
+            dydt[a] -= v;
+            dydt[b] -= v;
+            dydt[p] += v;
+        } else {
+            const double v = Kf[r] * y[a] - Kr[r] * y[p];
+            dydt[a] -= v;
+            dydt[p] += v;
         }
     }
     // Injected species are held where the caller put them.
-    for (int s = 0; s < NumSpecies; ++s)
-        if (AnalyteInj[s] >= 0) dydt[s + 1] = 0.0;
+    for (int h = 0; h < HeldCount; ++h)
+        if (Held[h] <= n) dydt[Held[h]] = 0.0;
 }
 
-void TSensTabCore::jacobn(double, const double* y, double* dfdx, double** dfdy, int n) {
+template <class Matrix>
+void TRateTerms::jacobn(const double* y, double* dfdx, Matrix dfdy, int n) const {
     for (int i = 1; i <= n; ++i) {
         dfdx[i] = 0.0;
         for (int j = 1; j <= n; ++j) dfdy[i][j] = 0.0;
     }
-    for (int r = 0; r < NumReactions; ++r) {
-        const int p = Product[r] + 1;
-        if (p < 1) continue;
-        const int a = ReactA[r] + 1, b = ReactB[r] + 1;
-        double kf, kr;
-        RatesWithFlow(*this, r, kf, kr);
-        if (a >= 1 && b >= 1) {
+    for (int r = 0; r < Count; ++r) {
+        const int a = A[r], b = B[r], p = P[r];
+        const double kf = Kf[r], kr = Kr[r];
+        if (b != 0) {
             dfdy[a][a] -= kf * y[b];
             dfdy[a][b] -= kf * y[a];
             dfdy[a][p] += kr;
@@ -100,70 +110,72 @@ void TSensTabCore::jacobn(double, const double* y, double* dfdx, double** dfdy, 
             dfdy[p][a] += kf * y[b];
             dfdy[p][b] += kf * y[a];
             dfdy[p][p] -= kr;
-        } else if (a >= 1 || b >= 1) {
-            const int x = a >= 1 ? a : b;
-            dfdy[x][x] -= kf;
-            dfdy[x][p] += kr;
-            dfdy[p][x] += kf;
+        } else {
+            dfdy[a][a] -= kf;
+            dfdy[a][p] += kr;
+            dfdy[p][a] += kf;
             dfdy[p][p] -= kr;
         }
     }
-    for (int s = 0; s < n && s < MaxSpecies; ++s)
-        if (AnalyteInj[s] >= 0)
-            for (int j = 1; j <= n; ++j) dfdy[s + 1][j] = 0.0;
+    for (int h = 0; h < HeldCount; ++h)
+        if (Held[h] <= n)
+            for (int j = 1; j <= n; ++j) dfdy[Held[h]][j] = 0.0;
 }
+
+void TPageModel::derivs(const double* y, double* dydt) const {
+    TRateTerms terms;
+    RateTerms(terms);
+    terms.derivs(y, dydt, NumSpecies);
+}
+
+template <class Matrix>
+void TPageModel::jacobn(double, const double* y, double* dfdx, Matrix dfdy, int n) const {
+    TRateTerms terms;
+    RateTerms(terms);
+    terms.jacobn(y, dfdx, dfdy, n);
+}
+
+template void TPageModel::jacobn(double, const double*, double*, double**, int) const;
+template void TPageModel::jacobn(double, const double*, double*, double (*)[SpeciesSlots], int) const;
 
 bool TSensTabCore::Allocate(int n) {
     Deallocate();
-    bool ok = n >= 1;
-    ok = ok && LURowScale.Reset(1, n) && SolverYScale.Reset(1, n) && SolverY.Reset(1, n) &&
-         SolverDydx.Reset(1, n) && ExtrapWork.Reset(1, n) &&
-         ExtrapTable.Reset(1, n, 1, StepperColumns) && ExtrapX.Reset(1, StepperColumns) &&
-         SimprMatrix.Reset(1, n, 1, n) && SimprDelta.Reset(1, n) && SimprYTemp.Reset(1, n) &&
-         SimprPivot.Reset(1, n) && JacDfdx.Reset(1, n) && JacDfdy.Reset(1, n, 1, n) &&
-         StepErr.Reset(1, StepperColumns) && StepYErr.Reset(1, n) && StepYSave.Reset(1, n) &&
-         StepYSeq.Reset(1, n) && SpeciesState.Reset(1, n);
-    if (!ok) {
-        Deallocate();
+    if (n >= 1 && n <= MaxSpecies) Work.reset(new (std::nothrow) TIntegrator(*this, n));
+    if (!Work) {
         ShowMessage("Memory Allocation Error", "Run Simulation Error");
         return false;
     }
-    WorkSpecies = n;
     return true;
 }
 
-void TSensTabCore::Deallocate() {
-    WorkSpecies = 0;
-    LURowScale.Release();
-    SolverYScale.Release();
-    SolverY.Release();
-    SolverDydx.Release();
-    ExtrapWork.Release();
-    ExtrapTable.Release();
-    ExtrapX.Release();
-    SimprMatrix.Release();
-    SimprDelta.Release();
-    SimprYTemp.Release();
-    SimprPivot.Release();
-    JacDfdx.Release();
-    JacDfdy.Release();
-    StepErr.Release();
-    StepYErr.Release();
-    StepYSave.Release();
-    StepYSeq.Release();
-    SpeciesState.Release();
-}
+void TSensTabCore::Deallocate() { Work.reset(); }
 
 const char* TSensTabCore::odeint(double* ystart, int nvar, double t1, double t2, double eps,
+                                 double h1, double hmin) {
+    if (!Work) {
+        // Without work arrays every call that would integrate fails.
+        TIntegrator none(*this, 0);
+        return none.odeint(ystart, nvar, t1, t2, eps, h1, hmin);
+    }
+    const TStepperState& st = Work->Stepper;
+    const long long steps = st.Steps, attempts = st.Attempts;
+    const char* err = Work->odeint(ystart, nvar, t1, t2, eps, h1, hmin);
+    StepCounts.Steps += st.Steps - steps;
+    StepCounts.Attempts += st.Attempts - attempts;
+    return err;
+}
+
+const char* TIntegrator::odeint(double* ystart, int nvar, double t1, double t2, double eps,
                                  double h1, double hmin) {
     if (t1 == t2) return ZeroTimeStep;
     if (h1 < 1e-10) return nullptr;
     // Arrays made for fewer species would be overrun.
-    if (nvar < 1 || nvar > WorkSpecies) return NoWorkArrays;
+    if (nvar < 1 || nvar > Size) return NoWorkArrays;
 
-    double* y = SolverY.get();
-    double* dydx = SolverDydx.get();
-    double* yscal = SolverYScale.get();
+    M.RateTerms(Terms);
+    double* y = SolverY;
+    double* dydx = SolverDydx;
+    double* yscal = SolverYScale;
     double t = t1;
     double h = t2 - t1 < 0 ? -std::fabs(h1) : std::fabs(h1);
     for (int i = 1; i <= nvar; ++i) y[i] = ystart[i];
@@ -171,7 +183,7 @@ const char* TSensTabCore::odeint(double* ystart, int nvar, double t1, double t2,
     double hnext = 0.0, hdid = 0.0;
 
     for (int step = 1; step <= MaxSteps; ++step) {
-        derivs(y, dydx);
+        Terms.derivs(y, dydx, M.NumSpecies);
         for (int i = 1; i <= nvar; ++i) {
             const double scale = std::fabs(y[i]) + std::fabs(dydx[i] * h);
             yscal[i] = MaxOf(scale, 1.0);
@@ -182,7 +194,7 @@ const char* TSensTabCore::odeint(double* ystart, int nvar, double t1, double t2,
             // Held species have no rate at all; the rounding of the linear
             // solves must not move them.
             for (int i = 1; i <= nvar; ++i)
-                if (i > NumSpecies || AnalyteInj[i - 1] < 0) ystart[i] = y[i];
+                if (i > M.NumSpecies || M.AnalyteInj[i - 1] < 0) ystart[i] = y[i];
             return nullptr;
         }
         if (std::fabs(hnext) <= hmin) return StepTooSmall;
@@ -191,9 +203,9 @@ const char* TSensTabCore::odeint(double* ystart, int nvar, double t1, double t2,
     return TooManySteps;
 }
 
-const char* TSensTabCore::stifbs(double* y, double* dydx, int nv, double* xx, double htry,
-                                 double eps, double* yscal, double* hdid, double* hnext) {
-    TStepperState& st = StepperState;
+const char* TIntegrator::stifbs(double* y, double* dydx, int nv, double* xx, double htry,
+                                double eps, double* yscal, double* hdid, double* hnext) {
+    TStepperState& st = Stepper;
     double* const a = st.WorkA;
 
     if (eps != st.EpsOld || nv != st.NvOld) {
@@ -215,12 +227,12 @@ const char* TSensTabCore::stifbs(double* y, double* dydx, int nv, double* xx, do
     }
 
     double h = htry;
-    double* ysav = StepYSave.get();
-    double* yerr = StepYErr.get();
-    double* yseq = StepYSeq.get();
-    double* err = StepErr.get();
+    double* ysav = StepYSave;
+    double* yerr = StepYErr;
+    double* yseq = StepYSeq;
+    double* err = StepErr;
     for (int i = 1; i <= nv; ++i) ysav[i] = y[i];
-    jacobn(*xx, y, JacDfdx.get(), JacDfdy.get(), nv);
+    Terms.jacobn(y, JacDfdx, JacDfdy, nv);
     if (*xx != st.XNew || h != *hnext) {
         st.First = true;
         st.KOpt = st.KMax;
@@ -235,8 +247,7 @@ const char* TSensTabCore::stifbs(double* y, double* dydx, int nv, double* xx, do
         for (k = 1; k <= st.KMax; ++k) {
             st.XNew = *xx + h;
             if (st.XNew == *xx) return TooManySteps;
-            if (const char* e = simpr(ysav, dydx, JacDfdx.get(), JacDfdy.get(), nv, *xx, h,
-                                      Substeps[k], yseq))
+            if (const char* e = simpr(ysav, dydx, JacDfdx, JacDfdy, nv, *xx, h, Substeps[k], yseq))
                 return e;
             const double q = h / Substeps[k];
             const double xest = q == 0.0 ? 0.0 : q * q;
@@ -307,46 +318,78 @@ const char* TSensTabCore::stifbs(double* y, double* dydx, int nv, double* xx, do
     return nullptr;
 }
 
-const char* TSensTabCore::simpr(double* y, double* dydx, double* dfdx, double** dfdy, int n,
-                                double, double htot, int nstep, double* yout) {
+namespace {
+
+// simpr over N species known when compiling (0: n at run time), with the
+// solves on the small path: the systems of the integrator get loops the
+// compiler lays out in full and vectors that stay in registers.
+template <int N>
+const char* SemiImplicitMidpoint(TIntegrator& w, const double* y, const double* dydx,
+                                 const double* dfdx, const double (*dfdy)[SpeciesSlots], int count,
+                                 double htot, int nstep, double* yout) {
+    const int n = N > 0 ? N : count;
     const double h = htot / nstep;
-    double** a = SimprMatrix.get();
-    int* indx = SimprPivot.get();
-    double* del = SimprDelta.get();
-    double* ytemp = SimprYTemp.get();
+    double (*a)[SpeciesSlots] = w.SimprMatrix;
+    int* indx = w.SimprPivot;
+    int* perm = w.SimprPerm;
+    double* inv = w.SimprInvPivot;
+    double* ytemp = w.SimprYTemp;
+    double del[SpeciesSlots];
+    const int species = w.M.NumSpecies;
+    auto solve = [&](double* b) {
+        if constexpr (N > 0) LUSolveSmall<N>(a, perm, b, inv);
+        else LUSolve(a, n, indx, b, inv);
+    };
     for (int i = 1; i <= n; ++i) {
         for (int j = 1; j <= n; ++j) a[i][j] = -h * dfdy[i][j];
         a[i][i] += 1.0;
     }
     double d;
-    if (const char* e = ludcmp(a, n, indx, &d)) return e;
+    if (const char* e = LUDecompose(a, n, indx, &d, w.LURowScale, inv)) return e;
+    LUPermutation(indx, n, perm);
     for (int i = 1; i <= n; ++i) yout[i] = h * (dydx[i] + h * dfdx[i]);
-    LUBackSubstitute(a, n, indx, yout);
+    solve(yout);
     for (int i = 1; i <= n; ++i) {
         del[i] = yout[i];
         ytemp[i] = y[i] + del[i];
     }
-    derivs(ytemp, yout);
+    w.Terms.derivs(ytemp, yout, species);
     for (int nn = 2; nn <= nstep; ++nn) {
         for (int i = 1; i <= n; ++i) yout[i] = h * yout[i] - del[i];
-        LUBackSubstitute(a, n, indx, yout);
+        solve(yout);
         for (int i = 1; i <= n; ++i) {
             del[i] += 2.0 * yout[i];
             ytemp[i] += del[i];
         }
-        derivs(ytemp, yout);
+        w.Terms.derivs(ytemp, yout, species);
     }
     for (int i = 1; i <= n; ++i) yout[i] = h * yout[i] - del[i];
-    LUBackSubstitute(a, n, indx, yout);
+    solve(yout);
     for (int i = 1; i <= n; ++i) yout[i] += ytemp[i];
     return nullptr;
 }
 
-const char* TSensTabCore::pzextr(int iest, double xest, double* yest, double* yz, double* dy,
-                                 int nv) {
-    double* x = ExtrapX.get();
-    double** d = ExtrapTable.get();
-    double* c = ExtrapWork.get();
+} // namespace
+
+const char* TIntegrator::simpr(const double* y, const double* dydx, const double* dfdx,
+                               const double (*dfdy)[SpeciesSlots], int n, double, double htot,
+                               int nstep, double* yout) {
+    switch (n) {
+    case 1: return SemiImplicitMidpoint<1>(*this, y, dydx, dfdx, dfdy, n, htot, nstep, yout);
+    case 2: return SemiImplicitMidpoint<2>(*this, y, dydx, dfdx, dfdy, n, htot, nstep, yout);
+    case 3: return SemiImplicitMidpoint<3>(*this, y, dydx, dfdx, dfdy, n, htot, nstep, yout);
+    case 4: return SemiImplicitMidpoint<4>(*this, y, dydx, dfdx, dfdy, n, htot, nstep, yout);
+    case 5: return SemiImplicitMidpoint<5>(*this, y, dydx, dfdx, dfdy, n, htot, nstep, yout);
+    case 6: return SemiImplicitMidpoint<6>(*this, y, dydx, dfdx, dfdy, n, htot, nstep, yout);
+    default: return SemiImplicitMidpoint<0>(*this, y, dydx, dfdx, dfdy, n, htot, nstep, yout);
+    }
+}
+
+const char* TIntegrator::pzextr(int iest, double xest, const double* yest, double* yz, double* dy,
+                                int nv) {
+    double* x = ExtrapX;
+    double (*d)[StepperColumns + 1] = ExtrapTable;
+    double* c = ExtrapWork;
     x[iest] = xest;
     for (int j = 1; j <= nv; ++j) dy[j] = yz[j] = yest[j];
     if (iest == 1) {

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "engine/dataset/senstab_core.h"
+#include "engine/numeric/parallel.h"
+#include "engine/simulation/curve_run.h"
 #include "platform/core/messages.h"
 
 namespace kivra {
@@ -134,23 +136,110 @@ void TSensTabCore::FeedingSlots(bool feeds[MaxInj]) const {
         if (AnalyteInj[s] >= 0 && AnalyteInj[s] < MaxInj) feeds[AnalyteInj[s]] = true;
 }
 
-double TSensTabCore::NextInjEvent(const bool feeds[MaxInj], int i, double t, double end) const {
+namespace {
+
+// What the simulation of one curve left for the calling thread.
+struct CurveOutcome {
+    int Stored = 0;     // points whose response went into Sim
+    double Code = 0.0;  // the result of a failed run: -1.0 or -10.0
+    TRunFailure Failure;
+    long long Steps = 0, Attempts = 0;
+};
+
+// Simulates curve i into Sim[i] on the calling worker. It writes only curve
+// i's row of Sim and its column of SpecConc; every failure is left in out
+// for the calling thread to show.
+void SimulateCurve(TSensTabCore& page, int i, const bool used[MaxInj], const bool feeds[MaxInj],
+                   const std::string& caption, CurveOutcome& out) {
+    TCurveRun run;
+    run.Load(page, i);
+    const TPageModel& m = run.Model;
+    const TCurveInj& inj = run.Inj;
+    const int n = m.NumSpecies;
+    double* y = run.Y;
+    const double* time = page.Time[i];
+    double* sim = page.Sim[i];
+    struct Counts {
+        CurveOutcome& out;
+        const TStepperState& st;
+        ~Counts() {
+            out.Steps = st.Steps;
+            out.Attempts = st.Attempts;
+        }
+    } counts{out, run.Solver.Stepper};
+
+    const std::string split = SplitInjections(run.Model, run.Inj);
+    page.StoreSplit(run.Inj, i);
+    if (!split.empty()) {
+        out.Code = -10.0;
+        out.Failure.Set(0, nullptr, split, AnalyteCaption);
+        return;
+    }
+
+    // Events act at a segment start: the injected species take their
+    // concentration at a start, then leave at a stop.
+    // Before the first data point only an exact hit counts.
+    auto applyEvents = [&](double t, bool exact) {
+        auto at = [&](double e) { return exact ? t == e : std::fabs(t - e) < EventWindow; };
+        for (int s = 0; s < n; ++s) {
+            const int j = m.AnalyteInj[s];
+            if (j < 0) continue;
+            if (at(inj.Start[j])) y[s + 1] = inj.SpecConc[j][s];
+            if (at(inj.Stop[j])) y[s + 1] = 0.0;
+        }
+    };
+    auto integrate = [&](int k, double t, double end, double h) -> bool {
+        if (const char* err = run.Solver.odeint(y, n, t, end, SimEps, h, 0.0)) {
+            out.Code = -1.0;
+            out.Failure.Set(k, err, err, caption);
+            return false;
+        }
+        return true;
+    };
+    auto store = [&](int k) -> bool {
+        const double r = ResponseAt(m, inj, y, used, time[k]);
+        sim[k] = r;
+        out.Stored = k + 1;
+        if (!std::isfinite(r)) {
+            out.Code = -1.0;
+            out.Failure.Set(k, nullptr,
+                            Numbered("The simulation of curve %d gave a response that is not a number", i + 1),
+                            caption);
+            return false;
+        }
+        return true;
+    };
+
+    const double t0 = time[0];
+    double t = t0;
     for (int j = 0; j < MaxInj; ++j) {
         if (!feeds[j]) continue;
-        for (const double e : {InjStart[j][i], InjStop[j][i]})
-            if (e > t && e < end) end = e;
+        t = std::min({t, inj.Start[j], inj.Stop[j]});
     }
-    return end;
+    for (int s = 0; s < n; ++s) y[s + 1] = m.AnalyteInj[s] >= 0 ? 0.0 : m.InitConc[s];
+
+    while (t < t0) {
+        const double end = inj.NextEvent(feeds, t, t0);
+        applyEvents(t, true);
+        if (!integrate(0, t, end, std::min(end - t, LeadInFirstStep))) return;
+        t = end;
+    }
+    if (!store(0)) return;
+
+    for (int k = 0; k + 1 < page.PointCount[i]; ++k) {
+        const double next = time[k + 1];
+        t = time[k];
+        do {
+            applyEvents(t, false);
+            const double end = t < next ? inj.NextEvent(feeds, t, next) : next;
+            if (!integrate(k + 1, t, end, end - t)) return;
+            t = end;
+        } while (t != next);
+        if (!store(k + 1)) return;
+    }
 }
 
-double TSensTabCore::ResponseAt(const double* y, const bool stepSlots[MaxInj], int i, double t) const {
-    double r = 0.0;
-    for (int s = 0; s < NumSpecies; ++s)
-        if (Response[s]) r += y[s + 1] * RFactor[s];
-    for (int j = 0; j < MaxInj; ++j)
-        if (stepSlots[j] && InjStart[j][i] <= t && t <= InjStop[j][i]) r += RefIndex[j][i];
-    return r;
-}
+} // namespace
 
 double TSensTabCore::RunModel() {
     Modelled = false;
@@ -175,85 +264,38 @@ double TSensTabCore::RunModel() {
         ShowMessage(fault, caption);
         return modelFault ? -10.0 : -1.0;
     }
-    if (!Allocate(NumSpecies)) return -10.0;
-    struct Release {
-        TSensTabCore& page;
-        ~Release() { page.Deallocate(); }
-    } release{*this};
 
     bool used[MaxInj];
     for (int j = 0; j < MaxInj; ++j) used[j] = InjUsed(j);
     if (!FindPolySeed()) return -10.0;
-
-    const int n = NumSpecies;
-    double* y = SpeciesState.get();
     // Slots that feed some species; only their times are events.
     bool feeds[MaxInj];
     FeedingSlots(feeds);
 
+    OwnedArray<CurveOutcome> outcomes;
+    if (!outcomes.Reset(static_cast<std::size_t>(NumCurves), CurveOutcome())) {
+        ShowMessage("Memory Allocation Error", "Run Simulation Error");
+        return -10.0;
+    }
+    // The curves are independent; each worker writes only its own curve.
+    ParallelFor(NumCurves, [&](int i) {
+        if (!Excluded[i]) SimulateCurve(*this, i, used, feeds, caption, outcomes[i]);
+    });
+
+    // Counted and summed in curve order, as one thread would have; the first
+    // failing curve is the one reported.
+    for (int i = 0; i < NumCurves; ++i) {
+        StepCounts.Steps += outcomes[i].Steps;
+        StepCounts.Attempts += outcomes[i].Attempts;
+    }
     for (int i = 0; i < NumCurves; ++i) {
         if (Excluded[i]) continue;
-        if (!CalcSpecConc(i)) return -10.0;
-        FlowFactor = std::pow(Flow[i], 1.0 / 3.0);
-
-        auto segmentEnd = [&](double t, double end) { return NextInjEvent(feeds, i, t, end); };
-        // Events act at a segment start: the injected species take their
-        // concentration at a start, then leave at a stop.
-        // Before the first data point only an exact hit counts.
-        auto applyEvents = [&](double t, bool exact) {
-            auto at = [&](double e) { return exact ? t == e : std::fabs(t - e) < EventWindow; };
-            for (int s = 0; s < n; ++s) {
-                const int j = AnalyteInj[s];
-                if (j < 0) continue;
-                if (at(InjStart[j][i])) y[s + 1] = SpecConc[j][s][i];
-                if (at(InjStop[j][i])) y[s + 1] = 0.0;
-            }
-        };
-        auto integrate = [&](double t, double end, double h) -> bool {
-            if (const char* err = odeint(y, n, t, end, SimEps, h, 0.0)) {
-                ShowMessage(err, caption);
-                return false;
-            }
-            return true;
-        };
-        auto store = [&](int k) -> bool {
-            const double r = ResponseAt(y, used, i, Time[i][k]);
-            Sim[i][k] = r;
-            if (Loaded) Chisq += (r - Data[i][k]) * (r - Data[i][k]);
-            if (!std::isfinite(r)) {
-                ShowMessage(Numbered("The simulation of curve %d gave a response that is not a number",
-                                     i + 1), caption);
-                return false;
-            }
-            return true;
-        };
-
-        const double t0 = Time[i][0];
-        double t = t0;
-        for (int j = 0; j < MaxInj; ++j) {
-            if (!feeds[j]) continue;
-            t = std::min({t, InjStart[j][i], InjStop[j][i]});
-        }
-        for (int s = 0; s < n; ++s) y[s + 1] = AnalyteInj[s] >= 0 ? 0.0 : InitConc[s];
-
-        while (t < t0) {
-            const double end = segmentEnd(t, t0);
-            applyEvents(t, true);
-            if (!integrate(t, end, std::min(end - t, LeadInFirstStep))) return -1.0;
-            t = end;
-        }
-        if (!store(0)) return -1.0;
-
-        for (int k = 0; k + 1 < PointCount[i]; ++k) {
-            const double next = Time[i][k + 1];
-            t = Time[i][k];
-            do {
-                applyEvents(t, false);
-                const double end = t < next ? segmentEnd(t, next) : next;
-                if (!integrate(t, end, end - t)) return -1.0;
-                t = end;
-            } while (t != next);
-            if (!store(k + 1)) return -1.0;
+        const CurveOutcome& out = outcomes[i];
+        if (Loaded)
+            for (int k = 0; k < out.Stored; ++k) Chisq += (Sim[i][k] - Data[i][k]) * (Sim[i][k] - Data[i][k]);
+        if (out.Failure.Failed) {
+            ShowMessage(out.Failure.Message, out.Failure.Caption);
+            return out.Code;
         }
     }
 

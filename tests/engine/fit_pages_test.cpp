@@ -16,12 +16,7 @@ using namespace kivra;
 
 namespace {
 
-// A page whose species panel holds the set's local species lines.
-class PanelPage : public TSensTabCore {
-public:
-    void GetPanelSpecies(TModelData& model) override { ApplySetSpeciesLines(model, Tag, localLines); }
-    std::vector<SpeciesLine> localLines;
-};
+using test::PanelPage;
 
 void MakeCurves(TSensTabCore& p, int curves, int points) {
     ASSERT_TRUE(p.NewSens(curves, points));
@@ -321,21 +316,6 @@ TEST(CalcFit, PerCurveAndOtherPageParametersTouchOnlyTheirOwn) {
     EXPECT_EQ(msgs.Count(), 0u);
 }
 
-namespace {
-
-// Asks the fit to stop once it has shown a given number of steps.
-class StopAfter : public FitProgress {
-public:
-    explicit StopAfter(int steps) : steps_(steps) {}
-    void StepShown(double) override { ++shown_; }
-    bool StopRequested() override { return shown_ >= steps_; }
-
-private:
-    int steps_, shown_ = 0;
-};
-
-} // namespace
-
 TEST(FitRun, EndsWithThePagesSimulatedAtTheKeptValues) {
     test::ScriptedMessages msgs;
     test::OneToOneExperiment x(41, 15, -11);
@@ -343,7 +323,7 @@ TEST(FitRun, EndsWithThePagesSimulatedAtTheKeptValues) {
     // Far enough from the data that early trials overshoot and are refused.
     x.SetValues(1e7, 1e-1, 5, 100);
     std::vector<TSensTabCore*> pages{&x.Page};
-    StopAfter progress(2);
+    test::StopAfter progress(2);
     FitRun run(pages, x.Model, progress);
     ASSERT_TRUE(run.Prepare());
     const FitLoopResult r = run.Run();
@@ -380,5 +360,5 @@ TEST(FitRun, NamesAParameterWithoutEffect) {
     EXPECT_EQ(msgs.Last().Caption, "Fit Error");
     run.Finish(true);
     EXPECT_EQ(x.Page.FitParams, 0);
-    EXPECT_FALSE(x.Page.FitState);
+    EXPECT_TRUE(x.Page.FitKind.empty());
 }

@@ -118,7 +118,7 @@ TEST(Integrator, StiffDecayOfTenSpeciesKeepsTheTolerance) {
     for (int s = 0; s < 9; ++s) p.Add(s, -1, s + 1, std::pow(10.0, s - 3), 0);
     double y[11] = {};
     y[1] = 100;
-    const long long steps = StepperState.Steps;
+    const long long steps = StepCounts.Steps;
     double t = 0;
     for (int k = 1; k <= 20; ++k) {
         ASSERT_EQ(p.odeint(y, 10, t, k * 10.0, 1e-8, 10, 0), nullptr);
@@ -129,7 +129,7 @@ TEST(Integrator, StiffDecayOfTenSpeciesKeepsTheTolerance) {
     for (int i = 1; i <= 10; ++i) total += y[i];
     EXPECT_NEAR(total, 100, 1e-6);
     // Stiff components do not force explicit-size steps.
-    EXPECT_LT(StepperState.Steps - steps, 2000);
+    EXPECT_LT(StepCounts.Steps - steps, 2000);
 }
 
 TEST(Integrator, NumbersThatAreNotNumbersFailInsteadOfSucceeding) {
@@ -147,12 +147,12 @@ TEST(Integrator, WorkArraysFollowTheirOwnSizeAndFailWithTheRunMessage) {
     EXPECT_FALSE(p.Allocate(0));
     EXPECT_EQ(msgs.Last().Text, "Memory Allocation Error");
     EXPECT_EQ(msgs.Last().Caption, "Run Simulation Error");
-    EXPECT_FALSE(p.LURowScale);
+    EXPECT_FALSE(p.Work);
     ASSERT_TRUE(p.Allocate(2));
-    EXPECT_TRUE(p.LURowScale);  // ludcmp uses the run's scales instead of its own
-    EXPECT_EQ(p.WorkSpecies, 2);
+    ASSERT_TRUE(p.Work);
+    EXPECT_EQ(p.Work->Size, 2);
     p.Deallocate();
-    EXPECT_FALSE(p.LURowScale);
-    EXPECT_FALSE(p.SpeciesState);
-    EXPECT_EQ(p.WorkSpecies, 0);
+    EXPECT_FALSE(p.Work);
+    double y[3] = {0, 1, 0};
+    EXPECT_STREQ(p.odeint(y, 2, 0, 1, 1e-8, 1, 0), "Memory Allocation Error");
 }

@@ -26,11 +26,11 @@ TEST(LuSolve, SolvesAPivotingSystemAndReportsAZeroRow) {
     EXPECT_TRUE(d == 1 || d == -1);
     LUBackSubstitute(a.get(), 3, indx.get(), b.get());
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(b[i + 1], x[i], 1e-14);
-    EXPECT_FALSE(page.LURowScale);  // borrowed for the call only
+    EXPECT_FALSE(page.Work);  // scales of its own, for the call only
 
     a[2][1] = a[2][2] = a[2][3] = 0;
     const char* err = page.ludcmp(a.get(), 3, indx.get(), &d);
     ASSERT_NE(err, nullptr);
     EXPECT_STREQ(err, "Error in Simulation (01) \n Please check initial conditions");
-    EXPECT_FALSE(page.LURowScale);
+    EXPECT_FALSE(page.Work);
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/dataset/senstab_core.h"
+#include "engine/simulation/curve_run.h"
 #include "engine/simulation/integrator.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/sim_models.h"
@@ -186,7 +187,7 @@ TEST(ModelApplication, ScriptsThatCannotRunSayWhy) {
     EXPECT_EQ(page.RunModel(), -10.0);
     EXPECT_EQ(msgs.Last().Text, "Reaction 1 uses a species that is not in the model");
     EXPECT_FALSE(page.IsModelled());
-    EXPECT_FALSE(page.SpeciesState);  // work arrays live only while simulating
+    EXPECT_FALSE(page.Work);  // the runs bring their own work arrays
 }
 
 TEST(ModelApplication, BadNumbersFailTheSimulationWithAMessage) {
@@ -327,7 +328,9 @@ TEST(ModelApplication, MassTransportScalesBothRatesByTheCubeRootOfTheFlow) {
     m.MassTransport[0] = true;
     page.SetModel(m);
     ASSERT_GE(page.RunModel(), 0.0);
-    EXPECT_EQ(page.FlowFactor, std::nextafter(10.0, 0.0));  // the power, not an exact root
+    TCurveRun run;
+    run.Load(page, 1);
+    EXPECT_EQ(run.Model.FlowFactor, std::nextafter(10.0, 0.0));  // the power, not an exact root
     for (int k = 0; k <= 500; ++k) {
         EXPECT_NEAR(page.Sim[0][k], OneToOneClosedForm(k, 2 * ka, 2 * kd, c, rmax, 50, 300), 1e-4 * rmax);
         EXPECT_NEAR(page.Sim[1][k], OneToOneClosedForm(k, 10 * ka, 10 * kd, c, rmax, 50, 300), 1e-4 * rmax);

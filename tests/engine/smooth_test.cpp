@@ -61,7 +61,7 @@ TEST(SavGol, CoefficientsMatchPublishedTablesInWrapAroundOrder) {
     ExpectCoefs(p, 5, 2, 2, 1, 2, {0, -0.1, -0.2, 0.2, 0.1});
     // Straight line through offsets -2, -1, 0 read at its right end.
     ExpectCoefs(p, 3, 2, 0, 0, 1, {5 / 6., 1 / 3., -1 / 6.});
-    EXPECT_FALSE(p.LURowScale);
+    EXPECT_FALSE(p.Work);
     Vector1 c(1, 3);
     EXPECT_NE(p.savgol(c.get(), 3, 1, 1, 0, 3), nullptr);  // more coefficients than points
 }
@@ -100,6 +100,24 @@ TEST(Smooth, PolynomialOfTheOrderPassesAwayFromTheEndsAndEndsAreClamped) {
     for (int k = 0; k < 13; ++k) p.Data[0][k] = std::cos(k);
     p.Smooth(13, TSensTabCore::MaxSmoothOrder);
     EXPECT_NEAR(p.Sim[0][6], p.Data[0][6], 1e-8);
+    EXPECT_EQ(msgs.Count(), 0u);
+}
+
+TEST(Smooth, SmoothsAlikeWhileThePageHoldsAnIntegratorForFewerSpecies) {
+    // The integrator's row scales serve only systems they can hold: smoothing
+    // decomposes up to MaxSmoothOrder + 1 rows.
+    test::ScriptedMessages msgs;
+    for (const int order : {6, TSensTabCore::MaxSmoothOrder}) {
+        Page plain, busy;
+        for (Page* p : {&plain, &busy}) {
+            MakeSet(*p, 1, 40);
+            for (int k = 0; k < 40; ++k) p->Data[0][k] = std::sin(0.3 * k);
+        }
+        ASSERT_TRUE(busy.Allocate(2));
+        plain.Smooth(21, order);
+        busy.Smooth(21, order);
+        EXPECT_EQ(std::memcmp(plain.Sim[0], busy.Sim[0], 40 * sizeof(double)), 0) << order;
+    }
     EXPECT_EQ(msgs.Count(), 0u);
 }
 

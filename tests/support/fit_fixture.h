@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/fit/fit_engine.h"
 #include "engine/model/model_data.h"
 #include "engine/model/model_sync.h"
 #include "engine/numeric/randoms.h"
@@ -55,6 +56,27 @@ struct OneToOneExperiment {
     OneToOneSetup Setup;
     TModelData Model;
     TSensTabCore Page;
+};
+
+// A page whose species panel holds the set's local species lines.
+class PanelPage : public TSensTabCore {
+public:
+    void GetPanelSpecies(TModelData& model) override { ApplySetSpeciesLines(model, Tag, localLines); }
+    std::vector<SpeciesLine> localLines;
+};
+
+// Asks the fit to stop once it has shown a given number of steps, and
+// counts the progress dots of the pages.
+class StopAfter : public FitProgress {
+public:
+    explicit StopAfter(int steps) : steps_(steps) {}
+    void StepShown(double) override { ++shown_; }
+    bool StopRequested() override { return shown_ >= steps_; }
+    void AppendStatus(const std::string&) override { ++Dots; }
+    int Dots = 0;
+
+private:
+    int steps_, shown_ = 0;
 };
 
 // ---- definitions ----
