@@ -373,4 +373,10 @@ const std::vector<std::vector<PixelPoint>>& PolylineBuilder::Pieces() {
     return pieces_;
 }
 
+TGridSize OnePageGrid(int n) {
+    if (n < 1) return {};
+    const int columns = static_cast<int>(std::floor(std::sqrt(static_cast<double>(n)) + 0.5));
+    return {columns, (n + columns - 1) / columns};
+}
+
 } // namespace kivra

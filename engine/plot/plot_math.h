@@ -140,4 +140,12 @@ private:
     bool inColumn_ = false;
 };
 
+// Columns and rows of n plots tiled on a page or panel: columns the square root of n
+// rounded half up, rows enough for all. No plots, no grid (0 x 0).
+struct TGridSize {
+    int Columns = 0, Rows = 0;
+    bool operator==(const TGridSize&) const = default;
+};
+TGridSize OnePageGrid(int n);
+
 } // namespace kivra

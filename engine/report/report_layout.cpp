@@ -1,7 +1,6 @@
 #include "engine/report/report_layout.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace kivra {
 
@@ -16,12 +15,6 @@ void TReportPaging::PlaceSection(int needed, int lineHeight) {
         NewPage();
     else
         G.PrintY += lineHeight;
-}
-
-TGridSize OnePageGrid(int n) {
-    if (n < 1) return {};
-    const int columns = static_cast<int>(std::floor(std::sqrt(static_cast<double>(n)) + 0.5));
-    return {columns, (n + columns - 1) / columns};
 }
 
 void PlacePlots(TReportPaging& pages, TPlotMode mode, int n, const PlotDrawer& draw) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "engine/plot/plot_math.h"
 #include "engine/report/report_settings.h"
 
 namespace kivra {
@@ -39,14 +40,6 @@ public:
 protected:
     virtual void StartPage() = 0;
 };
-
-// Columns and rows of n plots on one page: columns the square root of n
-// rounded half up, rows enough for all. No plots, no grid (0 x 0).
-struct TGridSize {
-    int Columns = 0, Rows = 0;
-    bool operator==(const TGridSize&) const = default;
-};
-TGridSize OnePageGrid(int n);
 
 // One pass over n plots in the given mode. draw(p, x, y, w, h) prints plot p
 // into the rectangle and answers whether it drew anything; a plot that draws

@@ -1,6 +1,6 @@
 #include "engine/session/frame_rules.h"
 
-#include <cmath>
+#include "engine/plot/plot_math.h"
 
 namespace kivra {
 
@@ -35,8 +35,7 @@ int SnapSpecPanelHeight(int proposed) {
 std::vector<TileRect> TileRects(int n, int width, int height) {
     std::vector<TileRect> out;
     if (n <= 0) return out;
-    const int columns = static_cast<int>(std::floor(std::sqrt(static_cast<double>(n)) + 0.5));
-    const int rows = (n + columns - 1) / columns;
+    const auto [columns, rows] = OnePageGrid(n);
     const int w = width / columns, h = height / rows;
     for (int i = 0; i < n; ++i) out.push_back({(i % columns) * w, (i / columns) * h, w, h});
     return out;
