@@ -304,7 +304,7 @@ std::string MonteRun::FitCycle(double lambda) {
         f_.ShowModel(model, true, lambda);
         f_.ProcessMessages();
         fitStopped();
-        converged = FitConverged(rel, lambda, chisq_);
+        converged = FitConverged(rel, lambda, chisq_, ProgramFitStepper().PredictedFall(alpha_.get()));
     }
     // A fit that reached the limit fails on it, whatever else ended its last
     // step (even convergence), so only a fit that ended below it needs its
