@@ -29,6 +29,12 @@ std::string WithCrLf(const std::string& s) {
     return out;
 }
 
+// The group heads of the model list that are open: Fit, Reaction, Conc, RI.
+std::string OpenHeads(const TModelList& l) {
+    return {l.FitHead.Expanded ? 'F' : '-', l.ReactHead.Expanded ? 'R' : '-', l.ConcHead.Expanded ? 'C' : '-',
+            l.RIHead.Expanded ? 'I' : '-'};
+}
+
 } // namespace
 
 TEST(ModelFile, WritesTheCurrentFormAndReadsItBackByteForByte) {
@@ -75,6 +81,7 @@ TEST(ModelFile, WritesTheCurrentFormAndReadsItBackByteForByte) {
     EXPECT_EQ(back.Results.FileLabels[1], "run3.txt");
     EXPECT_EQ(back.Results.DataFileHeaderText, "Data Files:");
     EXPECT_GE(back.resultsShown, 1);
+    EXPECT_EQ(OpenHeads(back.ModelListState), "-RC-");  // as for a new model
 
     // A damaged tail costs only the results page.
     const std::size_t tail = golden.rfind("2\n3\nParam");
@@ -93,8 +100,10 @@ TEST(ModelFile, AnsweringNoReplacesOnlyTheModel) {
     ASSERT_TRUE(form.GetModel(false));  // the pages as a synchronisation leaves them
     std::vector<PageSnapshot> before;
     for (int i = 0; i < form.PageCount(); ++i) before.emplace_back(form.Page(i));
+    form.ModelListState.RIHead.Expanded = true;
     msgs.Answer(MsgResult::No);
     ASSERT_TRUE(form.LoadModelFile(dir.Write("v34.mdl", TestDataFile("v34.mdl"))));
+    EXPECT_EQ(OpenHeads(form.ModelListState), "-RC-");
     EXPECT_EQ(form.Model.NumSpecies, 2);
     EXPECT_EQ(form.Model.RFactorText[1], "0.5");
     EXPECT_TRUE(form.Model.StockGlobal[1]);  // still describes the pages that stay
