@@ -187,6 +187,37 @@ TEST(ModelFile, ReadsEveryOlderVersion) {
     EXPECT_FALSE(form.Results.Shown);
 }
 
+// The data file's name loses the folder its writer put there and no more:
+// the older versions come from Windows, where a backslash or a drive ends a
+// folder; the current form holds the bare name, which may hold a backslash.
+// What was read survives a save and a reopening.
+TEST(ModelFile, ADataFileNameLosesOnlyItsWritersFolder) {
+    ScriptedMessages msgs;
+    msgs.AlwaysAnswer = MsgResult::Yes;
+    ScratchDir dir("model-names");
+    const struct {
+        const char *File, *Written, *Read, *Caption;
+    } cases[] = {
+        {"rich35.mdl", "run1.txt", "run\\1.txt", "run\\1.txt"},
+        {"rich35.mdl", "run1.txt", "/home/u/run\\1.txt", "run\\1.txt"},
+        {"v32.mdl", "run32.txt", "C:\\data\\run\\1.txt", "1.txt"},
+        {"v32.mdl", "run32.txt", "D:run32.txt", "run32.txt"},
+        {"v32.mdl", "run32.txt", "data/run32.txt", "run32.txt"},
+    };
+    for (const auto& c : cases) {
+        std::string text = TestDataFile(c.File);
+        const std::string from = std::string("\n") + c.Written + "\n";
+        text.replace(text.find(from), from.size(), std::string("\n") + c.Read + "\n");
+        CountingForm form;
+        ASSERT_TRUE(form.LoadModelFile(dir.Write("in.mdl", text))) << c.Read;
+        EXPECT_EQ(form.Page(0).Caption(), c.Caption) << c.Read;
+        ASSERT_TRUE(form.SaveModelFile(dir.Path("out.mdl")));
+        CountingForm back;
+        ASSERT_TRUE(back.LoadModelFile(dir.Path("out.mdl")));
+        EXPECT_EQ(back.Page(0).Caption(), c.Caption) << c.Read;
+    }
+}
+
 TEST(ModelFile, RefusesWhatItCannotReadAndChangesNothing) {
     ScriptedMessages msgs;
     msgs.AlwaysAnswer = MsgResult::Yes;
