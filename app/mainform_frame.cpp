@@ -413,10 +413,9 @@ void TMainForm::PagesChanged() {
     const int fixedTabs = PageHolder->indexOf(MontePage) + 1;
     for (int i = 0; i < PageCount(); ++i) {
         TSensTab* p = SensPage(i);
-        // A page without data is named after its place.
+        // A page without data is named after its place, and so is its plot on the plot page.
         if (!p->GetLoaded()) {
             p->SetCaption("Set " + std::to_string(i + 1));
-            p->PagePlot->SetTitle(p->Caption());
             if (p->OverviewPlot) p->OverviewPlot->SetTitle(p->Caption());
         }
         const int want = fixedTabs + i;
