@@ -324,6 +324,7 @@ void TMainForm::BuildPages() {
     MontePage = new QWidget;
     auto* monteLayout = new QVBoxLayout(MontePage);
     monteLayout->setContentsMargins(0, 0, 0, 0);
+    monteLayout->setSpacing(0);  // the settings sit right on the histograms' panel
     MontePanel = new TPanel(MontePage);
     monteLayout->addWidget(MontePanel);
     PageHolder->addTab(MontePage, QStringLiteral("Monte Carlo"));
