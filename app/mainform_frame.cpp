@@ -483,7 +483,12 @@ bool TMainForm::AskFileName(FileDialog which, std::string& fileName) {
 
 void TMainForm::PageHolderChanging(QWidget* leaving) {
     // A run owns the model while it goes; a page change then only shows.
-    if (!Destroying && !Busy()) GetModel(leaving != PlotPage);
+    if (!Destroying && !Busy()) {
+        // What is still pending (the last keystroke in a box, the old page's
+        // repaint) is done before the panels are read.
+        ProcessMessages();
+        GetModel(leaving != PlotPage);
+    }
     ApplyEnabling();
 }
 

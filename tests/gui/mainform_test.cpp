@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -210,6 +211,10 @@ TEST(MainForm, DataPagesWithTheirOverviewPlots) {
     form.DeletePage(1);
     EXPECT_EQ(form.Model.NumSets, 2);
     EXPECT_EQ(form.Plots.size(), 2u);
+    // A page change lets what is pending happen before it reads the panels.
+    QTimer::singleShot(0, &form, [&form] { test::TypeOver(form.SpecPanel->NameBox[0], "Late"); });
+    form.PageHolder->setCurrentWidget(form.ModelPage);
+    EXPECT_EQ(form.Model.SpecName[0], "Late");
     EXPECT_TRUE(msgs.AllAnswered());
 }
 
