@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -367,6 +368,14 @@ TEST(MainForm, FitResultsShownAndSavedAsText) {
         EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
     EXPECT_LE(form.ChisqLabel->x() + form.ChisqLabel->width(), form.DataFileHeader->x());
     for (int c = 0; c < 6; ++c) EXPECT_EQ(form.ResultGrid->columnWidth(c), form.Results.ColWidths[c]);
+    // The grid is as tall as its rows, without a band under the last one.
+    form.resize(800, 600);
+    form.show();
+    form.PageHolder->setCurrentWidget(form.ResultPage);
+    QCoreApplication::processEvents();
+    const int rowsHeight = form.ResultGrid->horizontalHeader()->height() + 2 * 24 + 2 * form.ResultGrid->frameWidth();
+    EXPECT_GE(form.ResultGrid->height(), rowsHeight);
+    EXPECT_LE(form.ResultGrid->height(), rowsHeight + 4);
 
     QTemporaryDir dir;
     form.SaveName = (dir.path() + "/results.txt").toStdString();
