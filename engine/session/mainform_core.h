@@ -113,6 +113,10 @@ public:
     bool ReadResults(TSensTabCore::FileText& f);
     void WriteResults(std::string& out) const;
 
+private:
+    // The end of a load: the model list's groups as for a new model, then the synchronisation.
+    void ModelLoaded();
+
 protected:
     // ---- hooks the window answers ------------------------------------------------
     // A new data page (a TSensTab in the window, placed on its page control).

@@ -27,6 +27,12 @@ bool TMainFormCore::ReadResults(TSensTabCore::FileText& f) {
 
 void TMainFormCore::WriteResults(std::string& out) const { WriteResultsPart(out, Results); }
 
+void TMainFormCore::ModelLoaded() {
+    // A new model opens the list as a new model does, whatever groups the old one had open.
+    BuildModelHeads();
+    GetModel(true);
+}
+
 bool TMainFormCore::LoadModel() {
     if (Busy()) return false;
     std::string name;
@@ -59,7 +65,7 @@ bool TMainFormCore::LoadModelFile(const std::string& fileName) {
         std::copy(std::begin(Model.FitStockGlobal), std::end(Model.FitStockGlobal), std::begin(model.FitStockGlobal));
         Model = model;
         WritePanels(Model);
-        GetModel(true);
+        ModelLoaded();
         return true;
     }
 
@@ -80,7 +86,7 @@ bool TMainFormCore::LoadModelFile(const std::string& fileName) {
         Results = TResultsView{};
         ResultsChanged();
     }
-    GetModel(true);
+    ModelLoaded();
     return true;
 }
 
