@@ -181,6 +181,9 @@ void TMainForm::DataDeletePage() {
     if (ShowMessage("Delete this data page?", "Confirm Delete", MsgButtons::YesNo) != MsgResult::Yes) return;
     const int tag = page->Tag;
     DeletePage(tag);
+    // The pages without data were numbered anew; their own plots carry the number.
+    for (int i = 0; i < PageCount(); ++i)
+        if (!SensPage(i)->GetLoaded()) SensPage(i)->PagePlot->SetTitle(SensPage(i)->Caption());
     GetModel(true);
     if (PageCount() == 0) ShowModelPage();
     else ShowDataPage(std::max(tag - 2, 0));

@@ -324,6 +324,7 @@ void TMainForm::BuildPages() {
     MontePage = new QWidget;
     auto* monteLayout = new QVBoxLayout(MontePage);
     monteLayout->setContentsMargins(0, 0, 0, 0);
+    monteLayout->setSpacing(0);  // the settings sit right on the histograms' panel
     MontePanel = new TPanel(MontePage);
     monteLayout->addWidget(MontePanel);
     PageHolder->addTab(MontePage, QStringLiteral("Monte Carlo"));
@@ -413,10 +414,9 @@ void TMainForm::PagesChanged() {
     const int fixedTabs = PageHolder->indexOf(MontePage) + 1;
     for (int i = 0; i < PageCount(); ++i) {
         TSensTab* p = SensPage(i);
-        // A page without data is named after its place.
+        // A page without data is named after its place, and so is its plot on the plot page.
         if (!p->GetLoaded()) {
             p->SetCaption("Set " + std::to_string(i + 1));
-            p->PagePlot->SetTitle(p->Caption());
             if (p->OverviewPlot) p->OverviewPlot->SetTitle(p->Caption());
         }
         const int want = fixedTabs + i;
@@ -483,7 +483,12 @@ bool TMainForm::AskFileName(FileDialog which, std::string& fileName) {
 
 void TMainForm::PageHolderChanging(QWidget* leaving) {
     // A run owns the model while it goes; a page change then only shows.
-    if (!Destroying && !Busy()) GetModel(leaving != PlotPage);
+    if (!Destroying && !Busy()) {
+        // What is still pending (the last keystroke in a box, the old page's
+        // repaint) is done before the panels are read.
+        ProcessMessages();
+        GetModel(leaving != PlotPage);
+    }
     ApplyEnabling();
 }
 

@@ -169,7 +169,11 @@ void TMainForm::ResultGridDrawCell(QPainter& painter, int col, int row, const QR
 
 void TMainForm::ArrangeResults() {
     if (Destroying || !ResultGrid) return;
-    const int clientWidth = ResultPage->width(), clientHeight = ResultPage->height();
+    // The margins are reckoned from the page holder: less 8 across and 28 down
+    // (its frame and tab row) it is the page, and the grid comes out as large
+    // as its rows and columns. The panels are then placed on the page itself.
+    const int clientWidth = PageHolder->contentsRect().width(), clientHeight = PageHolder->contentsRect().height();
+    const int pageWidth = ResultPage->width(), pageHeight = ResultPage->height();
     const int cols = ResultGrid->columnCount();
     const int rows = ResultGrid->rowCount() + 1;  // the header shows row 0
     int w = cols + 1;
@@ -186,12 +190,12 @@ void TMainForm::ArrangeResults() {
     int bottom = clientHeight - TopHeight - reserve - 28;
     if (bottom < Margin) bottom = Margin;
 
-    ResultPanelTop->setGeometry(0, 0, clientWidth, TopHeight);
-    ResultPanelBottom->setGeometry(0, clientHeight - bottom, clientWidth, bottom);
-    const int middle = std::max(0, clientHeight - TopHeight - bottom);
+    ResultPanelTop->setGeometry(0, 0, pageWidth, TopHeight);
+    ResultPanelBottom->setGeometry(0, pageHeight - bottom, pageWidth, bottom);
+    const int middle = std::max(0, pageHeight - TopHeight - bottom);
     ResultPanelLeft->setGeometry(0, TopHeight, left, middle);
-    ResultPanelRight->setGeometry(clientWidth - right, TopHeight, right, middle);
-    ResultGrid->setGeometry(left, TopHeight, std::max(0, clientWidth - left - right), middle);
+    ResultPanelRight->setGeometry(pageWidth - right, TopHeight, right, middle);
+    ResultGrid->setGeometry(left, TopHeight, std::max(0, pageWidth - left - right), middle);
 }
 
 } // namespace kivra

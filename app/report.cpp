@@ -60,7 +60,7 @@ void TReport::PrintTimeStamp() {
     c.font.name = "Arial";
     c.font.size = 12;
     c.brush.style = BrushStyle::Clear;
-    const std::string text = TimeStampText(Clock());
+    const std::string text = ReportStampText(Clock());
     c.TextOut(P.PageWidth() - c.TextWidth(text) - 50, 0, text);
     c.font = savedFont;
     c.brush = savedBrush;
@@ -94,30 +94,38 @@ void TReport::PrintPlots(const std::vector<TPlot*>& plots) {
 // ---- model ----------------------------------------------------------------------------
 
 void TReport::PrintModel(const TModelData& model) {
-    const std::vector<std::string> lines =
+    const std::vector<TModelReportLine> lines =
         ModelReportLines(model, {S.Species, S.Reactions, S.InjConc, S.RefIndex});
     if (lines.empty()) return;
     Canvas& c = P.GetCanvas();
     SetFont(10);
     const int H = c.TextHeight("0") * 8 / 7, W = c.TextWidth("0");
     PlaceSection((static_cast<int>(lines.size()) + 1) * H, H);
-    for (const std::string& line : lines) {
+    for (const TModelReportLine& line : lines) {
         DrawModelLine(line, H, W);
         G.PrintY += H;
         if (G.PrintY > G.PrintBottom) NewPage();
     }
 }
 
-void TReport::DrawModelLine(const std::string& line, int H, int W) {
+void TReport::DrawModelLine(const TModelReportLine& text, int H, int W) {
+    const std::string& line = text.Text;
     Canvas& c = P.GetCanvas();
     c.pen = Pen{colors::Black, 2};
     const int tab = std::max(1, 10 * W), left = G.PrintLeft, y = G.PrintY;
     const bool heading = !line.empty() && line[0] != '\t' && line[0] != ' ';
     if (heading) SetFont(12);
+    // The injection columns start where the line's blanks end.
+    const std::size_t firstCell = text.InjColumns ? line.find_first_not_of(' ') : std::string::npos;
+    int cellsLeft = left, cell = 0;
     int x = left;
     for (std::size_t i = 0; i < line.size();) {
         const char ch = line[i];
-        if (ch == '\t') {
+        if (i == firstCell) cellsLeft = x;
+        if (ch == '\t' && text.InjColumns) {
+            x = cellsLeft + ++cell * ((G.PrintRight - cellsLeft) / MaxInj);
+            ++i;
+        } else if (ch == '\t') {
             int next = left + ((x - left) / tab + 1) * tab;
             if (next - x < 2 * W) next += tab;
             x = next;

@@ -11,6 +11,7 @@
 
 #include "engine/model/model_data.h"
 #include "engine/report/report_layout.h"
+#include "engine/report/report_model.h"
 #include "engine/report/report_monte.h"
 #include "engine/report/report_settings.h"
 #include "engine/session/mainform_core.h"
@@ -82,7 +83,7 @@ private:
     // longer than the page goes on over the next pages under its header.
     void DrawTable(int x, const std::vector<Column>& columns, int rows, int lineHeight);
     void SetFont(int size);
-    void DrawModelLine(const std::string& line, int lineHeight, int zeroWidth);
+    void DrawModelLine(const TModelReportLine& line, int lineHeight, int zeroWidth);
 
     Printer& P;
     TReportSettings S;

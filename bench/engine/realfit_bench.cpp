@@ -33,36 +33,15 @@ std::string Text(double v) {
     return buffer;
 }
 
-// A (injected) = S (A at the surface) by transport; S + B = C.
+// A (injected) = As (A at the surface) by transport; As + B = AB.
 void SetModel(TModelData& model, TSensTabCore& page, double scale) {
     BeginModelSync(model, 1);
-    ReactionLine transport, binding;
-    transport.ReactA = 0;
-    transport.Product = 1;
-    transport.KfwdText = Text(Km * scale);
-    transport.KrevText = "=f1";
-    transport.FitKfwd = true;
-    transport.MassTransport = true;
-    binding.ReactA = 1;
-    binding.ReactB = 2;
-    binding.Product = 3;
-    binding.KfwdText = Text(Ka * scale);
-    binding.KrevText = Text(Kd * scale);
-    binding.FitKfwd = binding.FitKrev = true;
-    ApplyReactionLines(model, {transport, binding});
-    SpeciesLine a, s, b, c;
-    a.Name = std::string(1, 'A');
-    a.Inj = 0;
-    s.Name = std::string(1, 'S');
-    b.Name = std::string(1, 'B');
-    b.InitConcText = Text(Rmax * scale);
-    b.FitConc = true;
-    c.Name = std::string(1, 'C');
-    c.Response = true;
-    // Texts are built whole: assigning a literal trips a false overlap warning
-    // of the optimiser.
-    c.RFactorText = std::string(1, '1');
-    ApplyModelSpeciesLines(model, {a, s, b, c});
+    std::vector<ReactionLine> reactions;
+    std::vector<SpeciesLine> species;
+    test::TransportSchemeLines(Text(Km * scale), Text(Ka * scale), Text(Kd * scale), Text(Rmax * scale),
+                               reactions, species);
+    ApplyReactionLines(model, reactions);
+    ApplyModelSpeciesLines(model, species);
     for (int i = 0; i < Curves; ++i) page.RefIndex[0][i] = Bulk * std::ldexp(1.0, i - Curves + 1) * scale;
     page.SetModel(model);
 }

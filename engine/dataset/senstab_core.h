@@ -62,7 +62,7 @@ public:
     std::string InjLabelText(int j) const { return InjLabelString[j]; }
     bool InjLabelVisible(int j) const { return InjLabelShown[j]; }
 
-    // ---- linear algebra (engine/numeric/lu.cpp) -------------------------------
+    // ---- linear algebra (engine/dataset/senstab_lu.cpp) ----------------------
     // LU decomposition in place by Crout's method with implicit partial pivoting;
     // 1-based. Returns null, or a fixed message text for a singular (all-zero) row.
     // Borrows the row scales of the page's integrator when they are large enough.

@@ -1,6 +1,7 @@
-// The model file of the main window: the model part, the order of the whole
-// file, its load and save, and the results part. The set blocks are the pages'
-// own (model_set.cpp).
+// The model file's form: the model part, the order of the whole file and the
+// results part. The set blocks are the pages' own (model_set.cpp).
+#include "engine/files/model_file.h"
+
 #include <algorithm>
 #include <climits>
 #include <new>
@@ -10,7 +11,6 @@
 #include "engine/files/file_io.h"
 #include "engine/files/model_text.h"
 #include "engine/model/model_sync.h"
-#include "engine/session/mainform_core.h"
 #include "platform/core/messages.h"
 
 namespace kivra {
@@ -181,7 +181,7 @@ void WriteModelPart(std::string& out, const TModelData& m, int pages) {
 
 } // namespace
 
-int TMainFormCore::ModelFileVersion(std::string_view firstLine) {
+int ModelFileVersion(std::string_view firstLine) {
     firstLine = firstLine.substr(0, 79);
     auto at = [&](std::size_t k) { return k < firstLine.size() ? firstLine[k] : '\0'; };
     if (at(0) != 'V') return 0;
@@ -196,7 +196,7 @@ int TMainFormCore::ModelFileVersion(std::string_view firstLine) {
     }
 }
 
-bool TMainFormCore::ReadModel(TSensTabCore::FileText& f, int version, TModelData& model) {
+bool ReadModelPart(TSensTabCore::FileText& f, int version, TModelData& model) {
     try {
         ModelReader r(f);
         ParseModel(r, version, model);
@@ -209,86 +209,19 @@ bool TMainFormCore::ReadModel(TSensTabCore::FileText& f, int version, TModelData
     return false;
 }
 
-bool TMainFormCore::ReadResults(TSensTabCore::FileText& f) {
-    TResultsView v;
-    bool intact = false;
-    try {
-        ModelReader r(f);
-        ParseResults(r, f.Size(), v);
-        intact = true;
-    } catch (const ModelFileError&) {
-    } catch (const std::bad_alloc&) {
-    }
-    // A damaged tail costs the results page, not the model and the data before it.
-    Results = intact ? std::move(v) : TResultsView{};
-    ResultsChanged();
-    return intact;
-}
-
-void TMainFormCore::WriteResults(std::string& out) const {
-    if (!Results.Shown) {
-        out += "0\n";
-        return;
-    }
-    out += "1\n";
-    AppendLine(out, Results.NumParamText);
-    AppendLine(out, Results.NumPointsText);
-    AppendLine(out, Results.ChisqText);
-    AppendLine(out, Results.TimeText);
-    const int rows = std::max(Results.Rows, 0), cols = std::max(Results.Cols, 0);
-    AppendInt(out, rows);
-    out += '\n';
-    AppendInt(out, cols);
-    out += '\n';
-    const auto cells = static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols);
-    for (std::size_t c = 0; c < cells; ++c) AppendLine(out, c < Results.Cells.size() ? Results.Cells[c] : std::string());
-    for (const std::string& label : Results.FileLabels)
-        if (!label.empty()) AppendLine(out, label);
-}
-
-bool TMainFormCore::LoadModel() {
-    if (Busy()) return false;
-    std::string name;
-    if (!AskFileName(FileDialog::ModelOpen, name)) return false;
-    ProcessMessages();  // the dialog goes before the reading starts
-    return LoadModelFile(name);
-}
-
-bool TMainFormCore::LoadModelFile(const std::string& fileName) {
-    if (Busy()) return false;
-    std::string bytes;
-    if (!LoadFileText(fileName, bytes)) return false;
-    TSensTabCore::FileText f(std::move(bytes));
-    const int version = ModelFileVersion(f.LineAt(0));
-    if (version <= 0) {
-        ShowMessage(version == 0 ? "Not a model file or wrong version" : "Wrong version", "File Error");
-        return false;
-    }
-    f.NextLine();
-
-    // Everything is read into scratch copies; only a file read whole replaces anything.
-    TModelData model = Model;
-    if (!ReadModel(f, version, model)) return false;
-    int sets = 0;
+bool ReadSetCount(TSensTabCore::FileText& f, int& sets) {
     try {
         ModelReader r(f);
         sets = r.IntIn(0, MaxSets, "The data set count");
+        return true;
     } catch (const ModelFileError& e) {
         ShowModelFileError(f, e);
         return false;
     }
-    if (sets == 0 || ShowMessage("Load associated data sets?\n   (Delete existing sets)", "Load Model",
-                                 MsgButtons::YesNo) != MsgResult::Yes) {
-        // The pages stay, and with them the shared-stock flags that describe them.
-        std::copy(std::begin(Model.StockGlobal), std::end(Model.StockGlobal), std::begin(model.StockGlobal));
-        std::copy(std::begin(Model.FitStockGlobal), std::end(Model.FitStockGlobal), std::begin(model.FitStockGlobal));
-        Model = model;
-        WritePanels(Model);
-        GetModel(true);
-        return true;
-    }
+}
 
-    std::vector<std::unique_ptr<TSensTabCore>> pages;
+bool ReadSetBlocks(TSensTabCore::FileText& f, int version, int sets, TModelData& model,
+                   std::vector<std::unique_ptr<TSensTabCore>>& pages) {
     try {
         ModelReader r(f);
         if (version == 34) {
@@ -317,48 +250,58 @@ bool TMainFormCore::LoadModelFile(const std::string& fileName) {
     for (int j = 0; j < MaxInj && !pages.empty(); ++j)
         if (model.StockGlobal[j])
             for (int k = 0; k < MaxSets; ++k) model.StockConc[k][j] = pages.front()->StockConc[j];
-
-    Model = model;
-    WritePanels(Model);
-    DeleteAllPages();
-    for (auto& read : pages) {
-        TSensTabCore* page = AddPage();
-        if (!page) break;
-        page->TakeReadSet(*read, Model);
-    }
-    if (version >= 33) {
-        ReadResults(f);
-    } else {
-        Results = TResultsView{};
-        ResultsChanged();
-    }
-    GetModel(true);
     return true;
 }
 
-bool TMainFormCore::SaveModel() {
-    if (Busy()) return false;
-    std::string name;
-    if (!AskFileName(FileDialog::ModelSave, name)) return false;
-    return SaveModelFile(name);
+bool ReadResultsPart(TSensTabCore::FileText& f, TResultsView& view) {
+    TResultsView v;
+    bool intact = false;
+    try {
+        ModelReader r(f);
+        ParseResults(r, f.Size(), v);
+        intact = true;
+    } catch (const ModelFileError&) {
+    } catch (const std::bad_alloc&) {
+    }
+    view = intact ? std::move(v) : TResultsView{};
+    return intact;
 }
 
-bool TMainFormCore::SaveModelFile(const std::string& fileName) {
-    if (Busy()) return false;
-    // The file holds what the panels show.
-    if (!GetModel(true)) return false;
+void WriteResultsPart(std::string& out, const TResultsView& view) {
+    if (!view.Shown) {
+        out += "0\n";
+        return;
+    }
+    out += "1\n";
+    AppendLine(out, view.NumParamText);
+    AppendLine(out, view.NumPointsText);
+    AppendLine(out, view.ChisqText);
+    AppendLine(out, view.TimeText);
+    const int rows = std::max(view.Rows, 0), cols = std::max(view.Cols, 0);
+    AppendInt(out, rows);
+    out += '\n';
+    AppendInt(out, cols);
+    out += '\n';
+    const auto cells = static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols);
+    for (std::size_t c = 0; c < cells; ++c) AppendLine(out, c < view.Cells.size() ? view.Cells[c] : std::string());
+    for (const std::string& label : view.FileLabels)
+        if (!label.empty()) AppendLine(out, label);
+}
+
+bool WriteModelFile(const std::string& fileName, const TModelData& model,
+                    const std::vector<TSensTabCore*>& pages, const TResultsView& results) {
     ReplacingFile file;
     if (!file.Open(fileName)) return false;
     std::string text;
-    WriteModelPart(text, Model, PageCount());
+    WriteModelPart(text, model, static_cast<int>(pages.size()));
     file.Write(text);
-    for (const auto& page : Pages) {
+    for (const TSensTabCore* page : pages) {
         text.clear();
-        page->WriteSet(text, Model);
+        page->WriteSet(text, model);
         file.Write(text);
     }
     text.clear();
-    WriteResults(text);
+    WriteResultsPart(text, results);
     file.Write(text);
     return file.Commit();
 }

@@ -47,9 +47,13 @@ struct SetBlock {
     std::vector<CurveBlock> Curve;
 };
 
-// The file's name without a folder, of either system.
-std::string WithoutFolder(const std::string& name) {
-    const std::size_t cut = name.find_last_of("/\\");
+// The data file's name without a folder, as the file's writer put one there.
+// Versions before 3.5 come from Windows and may hold a whole path, drive and
+// all; 3.5 holds the page's caption, the bare name, in which a backslash is
+// part of the name (a Linux file may be called run\1.txt). A "/" separates
+// folders everywhere.
+std::string WithoutFolder(const std::string& name, int version) {
+    const std::size_t cut = name.find_last_of(version < 35 ? "/\\:" : "/");
     return cut == std::string::npos ? name : name.substr(cut + 1);
 }
 
@@ -75,7 +79,7 @@ SetBlock ParseSet(ModelReader& r, int version, int numSpecies, std::size_t fileS
     SetBlock b;
     b.Loaded = r.Int() == 1;
     b.Modelled = r.Int() == 1;
-    if (b.Loaded) b.Caption = WithoutFolder(r.WholeLine());
+    if (b.Loaded) b.Caption = WithoutFolder(r.WholeLine(), version);
     if (version == 35) b.Slots = r.IntIn(0, MaxInj, "The slot count");
     double start = 0, stop = 0;
     if (version == 30) {

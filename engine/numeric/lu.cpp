@@ -1,27 +1,7 @@
 #include "engine/numeric/lu.h"
 
-#include "engine/dataset/senstab_core.h"
-#include "engine/simulation/integrator.h"
-
 namespace kivra {
 
 const char* const SingularRowText = "Error in Simulation (01) \n Please check initial conditions";
-
-const char* TSensTabCore::ludcmp(double** a, int n, int* indx, double* d) {
-    // The page's integrator lends its row scales when they hold n rows.
-    // Smoothing decomposes without the work arrays, and with more rows than
-    // there are species: it gets scales of its own for this call.
-    Vector1 own;
-    double* vv = nullptr;
-    if (Work && n <= MaxSpecies) {
-        vv = Work->LURowScale;
-    } else {
-        if (!own.Reset(1, n)) return "Memory Allocation Error";
-        vv = own.get();
-    }
-    return LUDecompose(a, n, indx, d, vv, nullptr);
-}
-
-void LUBackSubstitute(double** a, int n, int* indx, double* b) { LUSolve(a, n, indx, b, nullptr); }
 
 } // namespace kivra

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "engine/numeric/numformat.h"
 
@@ -43,6 +44,10 @@ private:
     int k_;
 };
 
+using Lines = std::vector<TModelReportLine>;
+
+void Add(Lines& out, std::string text, bool injColumns = false) { out.push_back({std::move(text), injColumns}); }
+
 bool ValidSlot(int j) { return j >= 0 && j < MaxInj; }
 
 std::string Rfactor(const TModelData& m, int k, int s) {
@@ -60,54 +65,54 @@ std::string SpecName(const TModelData& m, int s) {
     return s >= 0 && s < MaxSpecies ? m.SpecName[s] : std::string();
 }
 
-void AddCurveConcs(std::vector<std::string>& out, const TModelData& m, int k, int j, int s,
+void AddCurveConcs(Lines& out, const TModelData& m, int k, int j, int s,
                    const char* indent) {
     const SetView set(m, k);
     for (int i = 0; i < set.Curves(); ++i)
         if (!set.Excluded(i))
-            out.push_back(std::string(indent) + "Curve " + Num(i + 1) + "  " + FormatValue("", set.SpecConc(j, s, i)));
+            Add(out, std::string(indent) + "Curve " + Num(i + 1) + "  " + FormatValue("", set.SpecConc(j, s, i)));
 }
 
-void AddSpecies(std::vector<std::string>& out, const TModelData& m, bool injConc) {
+void AddSpecies(Lines& out, const TModelData& m, bool injConc) {
     const int sets = std::clamp(m.NumSets, 0, MaxSets);
-    out.push_back("Species");
+    Add(out, "Species");
     for (int s = 0; s < std::min(m.NumSpecies, MaxSpecies); ++s) {
         const std::string& name = m.SpecName[s];
         if (name.empty()) continue;
         if (!m.SpecLocal[s]) {
             const int j = m.AnalyteInj[0][s];
             if (!ValidSlot(j)) {
-                out.push_back("   " + name + "\t" + FormatValue("", m.InitConc[0][s]) + Rfactor(m, 0, s));
+                Add(out, "   " + name + "\t" + FormatValue("", m.InitConc[0][s]) + Rfactor(m, 0, s));
                 continue;
             }
-            out.push_back("   " + name + "\tInj " + Num(j + 1));
+            Add(out, "   " + name + "\tInj " + Num(j + 1));
             if (!injConc) continue;
             if (sets == 1) {
                 AddCurveConcs(out, m, 0, j, s, "   \t   ");
             } else {
                 for (int k = 0; k < sets; ++k) {
-                    out.push_back("   \t   Set " + Num(k + 1));
+                    Add(out, "   \t   Set " + Num(k + 1));
                     AddCurveConcs(out, m, k, j, s, "   \t      ");
                 }
             }
             continue;
         }
-        out.push_back("   " + name + "\tlocal");
+        Add(out, "   " + name + "\tlocal");
         for (int k = 0; k < sets; ++k) {
             const int j = m.AnalyteInj[k][s];
             if (!ValidSlot(j)) {
-                out.push_back("   \t   Set " + Num(k + 1) + "\t" + FormatValue("", m.InitConc[k][s]) + Rfactor(m, k, s));
+                Add(out, "   \t   Set " + Num(k + 1) + "\t" + FormatValue("", m.InitConc[k][s]) + Rfactor(m, k, s));
                 continue;
             }
-            out.push_back("   \t   Set " + Num(k + 1) + "  Inj " + Num(j + 1));
+            Add(out, "   \t   Set " + Num(k + 1) + "  Inj " + Num(j + 1));
             AddCurveConcs(out, m, k, j, s, "   \t      ");
         }
     }
-    out.push_back(" ");
+    Add(out, " ");
 }
 
-void AddReactions(std::vector<std::string>& out, const TModelData& m) {
-    out.push_back("Reaction");
+void AddReactions(Lines& out, const TModelData& m) {
+    Add(out, "Reaction");
     for (int r = 0; r < std::min(m.NumReactions, MaxReactions); ++r) {
         const std::string a = SpecName(m, m.ReactA[r]), b = SpecName(m, m.ReactB[r]);
         const bool hasA = m.ReactA[r] >= 0, hasB = m.ReactB[r] >= 0;
@@ -118,39 +123,41 @@ void AddReactions(std::vector<std::string>& out, const TModelData& m) {
                                         : "   " + a + " = " + p;
         line += Rate("kfwd", m.KfwdLink[r], m.Kfwd[r]);
         line += Rate("krev", m.KrevLink[r], m.Krev[r]);
-        out.push_back(line);
+        Add(out, line);
     }
-    out.push_back(" ");
+    Add(out, " ");
 }
 
-void AddRefIndexRows(std::vector<std::string>& out, const TModelData& m, int k, const std::string& indent) {
+void AddRefIndexRows(Lines& out, const TModelData& m, int k, const std::string& indent) {
     const SetView set(m, k);
-    out.push_back(indent + "Injection 1\tInjection 2\tInjection 3");
+    std::string heading = indent;
+    for (int j = 0; j < MaxInj; ++j) heading += (j > 0 ? "\tInjection " : "Injection ") + Num(j + 1);
+    Add(out, heading, true);
     for (int i = 0; i < set.Curves(); ++i) {
         if (set.Excluded(i)) continue;
         std::string line = indent;
         for (int j = 0; j < MaxInj; ++j) line += "Curve " + Num(i + 1) + "  " + Fixed(set.RefIndex(j, i), 2) + "\t";
-        out.push_back(line);
+        Add(out, line, true);
     }
 }
 
-void AddRefIndex(std::vector<std::string>& out, const TModelData& m) {
+void AddRefIndex(Lines& out, const TModelData& m) {
     const int sets = std::clamp(m.NumSets, 0, MaxSets);
-    out.push_back("Refractive Index");
+    Add(out, "Refractive Index");
     if (sets == 1) {
         AddRefIndexRows(out, m, 0, "   ");
         return;
     }
     for (int k = 0; k < sets; ++k) {
-        out.push_back("   Set " + Num(k + 1));
+        Add(out, "   Set " + Num(k + 1));
         AddRefIndexRows(out, m, k, "      ");
     }
 }
 
 } // namespace
 
-std::vector<std::string> ModelReportLines(const TModelData& model, const TModelReportOptions& options) {
-    std::vector<std::string> out;
+std::vector<TModelReportLine> ModelReportLines(const TModelData& model, const TModelReportOptions& options) {
+    Lines out;
     if (options.Species) AddSpecies(out, model, options.InjConc);
     if (options.Reactions) AddReactions(out, model);
     if (options.RefIndex) AddRefIndex(out, model);

@@ -14,6 +14,17 @@ struct TModelReportOptions {
     bool Species = true, Reactions = true, InjConc = false, RefIndex = false;
 };
 
-std::vector<std::string> ModelReportLines(const TModelData& model, const TModelReportOptions& options);
+struct TModelReportLine {
+    std::string Text;
+    // A line of the refractive-index table: after its blanks come the cells of
+    // the six injections, tab-separated, and the cells go to six equal columns
+    // between the first cell and the right margin rather than to tab stops,
+    // since a cell is wider than one tab step and six of them at two steps
+    // each would run off the page.
+    bool InjColumns = false;
+    bool operator==(const TModelReportLine&) const = default;
+};
+
+std::vector<TModelReportLine> ModelReportLines(const TModelData& model, const TModelReportOptions& options);
 
 } // namespace kivra

@@ -7,12 +7,12 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "engine/dataset/senstab_core.h"
 #include "engine/fit/param_labels.h"
 #include "engine/model/model_data.h"
+#include "engine/model/results_view.h"
 #include "engine/session/frame_rules.h"
 #include "engine/plot/histogram_core.h"
 #include "engine/session/model_list.h"
@@ -22,22 +22,6 @@ namespace kivra {
 
 class TFitSnapshot;
 class TWindowFitProgress;
-
-// What the results page shows, as texts: the page's labels and grid cells. The
-// fit fills it, the model file writes and reads it, the report prints it; the
-// window only displays it.
-struct TResultsView {
-    bool Shown = false;  // the page's tab is visible
-    std::string NumParamText, NumPointsText, ChisqText, TimeText;
-    std::string DataFileHeaderText = "Data Files:";
-    int Rows = 0, Cols = 0;
-    std::vector<std::string> Cells;  // Rows x Cols, row by row
-    std::string FileLabels[MaxSets];
-    // Widths in pixels of the grid's columns as the window shows them (the
-    // report scales them to the printer); empty until shown.
-    std::vector<int> ColWidths;
-    std::string& Cell(int row, int col) { return Cells[static_cast<std::size_t>(row * Cols + col)]; }
-};
 
 class TMainFormCore {
 public:
@@ -109,7 +93,7 @@ public:
     TResultsView Results;
     bool Destroying = false;
 
-    // ---- model file (engine/files/model_file.cpp) ----------------------------------
+    // ---- model file (engine/session/model_commands.cpp) ----------------------------
     // File Open on the model page: asks for a model file (AskFileName) and loads it. The model
     // part is read into a scratch record and the set blocks into scratch pages, so
     // that a refused or damaged file changes nothing. False when nothing was
@@ -128,9 +112,10 @@ public:
     // part hides the results page; false then.
     bool ReadResults(TSensTabCore::FileText& f);
     void WriteResults(std::string& out) const;
-    // The version a model file's first line names: 30, 32, 33, 34 or 35; 0 when
-    // it is not a model file, -1 for a version 3 form that is not read.
-    static int ModelFileVersion(std::string_view firstLine);
+
+private:
+    // The end of a load: the model list's groups as for a new model, then the synchronisation.
+    void ModelLoaded();
 
 protected:
     // ---- hooks the window answers ------------------------------------------------

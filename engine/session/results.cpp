@@ -17,15 +17,19 @@ std::size_t TextLength(const std::string& s) {
     }));
 }
 
-} // namespace
-
-std::string TimeStampText(std::time_t t) {
+std::string LocalTimeText(std::time_t t, const char* format) {
     std::tm parts{};
     localtime_r(&t, &parts);
     char buf[64];
-    std::strftime(buf, sizeof buf, "%H:%M:%S  %Y-%m-%d", &parts);
+    std::strftime(buf, sizeof buf, format, &parts);
     return buf;
 }
+
+} // namespace
+
+std::string TimeStampText(std::time_t t) { return LocalTimeText(t, "%H:%M:%S  %Y-%m-%d"); }
+
+std::string ReportStampText(std::time_t t) { return LocalTimeText(t, "%Y-%m-%d  %H:%M:%S"); }
 
 bool FillFitResults(TResultsView& view, double& residualSD, const TModelData& model, int n,
                     double** covar, const double* a, double chisq, std::time_t now) {

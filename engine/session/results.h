@@ -12,9 +12,11 @@ namespace kivra {
 
 struct TResultsView;
 
-// The one date and time form of the program's texts: "14:05:09  2024-05-10",
+// The results page's time of a fit, time first: "14:05:09  2024-05-10",
 // local time, no time zone.
 std::string TimeStampText(std::time_t t);
+// The printed report's stamp, the same with the date first: "2024-05-10  14:05:09".
+std::string ReportStampText(std::time_t t);
 
 // Fills the view from a fit of n parameters (a and covar 1-based) made at
 // time now; residualSD becomes the residual standard deviation. With no more

@@ -154,9 +154,6 @@ void TMainFormCore::RunSimulation() {
             return;
         }
         page->CreateSet(curves, total, interval);
-        // CreateSet has said why it made no set; simulating nothing would
-        // only add a second message.
-        if (page->NumCurves < 1) return;
     }
     if (!GetModel(true)) return;
     RunState = 0;

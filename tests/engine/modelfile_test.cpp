@@ -29,6 +29,12 @@ std::string WithCrLf(const std::string& s) {
     return out;
 }
 
+// The group heads of the model list that are open: Fit, Reaction, Conc, RI.
+std::string OpenHeads(const TModelList& l) {
+    return {l.FitHead.Expanded ? 'F' : '-', l.ReactHead.Expanded ? 'R' : '-', l.ConcHead.Expanded ? 'C' : '-',
+            l.RIHead.Expanded ? 'I' : '-'};
+}
+
 } // namespace
 
 TEST(ModelFile, WritesTheCurrentFormAndReadsItBackByteForByte) {
@@ -75,6 +81,7 @@ TEST(ModelFile, WritesTheCurrentFormAndReadsItBackByteForByte) {
     EXPECT_EQ(back.Results.FileLabels[1], "run3.txt");
     EXPECT_EQ(back.Results.DataFileHeaderText, "Data Files:");
     EXPECT_GE(back.resultsShown, 1);
+    EXPECT_EQ(OpenHeads(back.ModelListState), "-RC-");  // as for a new model
 
     // A damaged tail costs only the results page.
     const std::size_t tail = golden.rfind("2\n3\nParam");
@@ -93,8 +100,10 @@ TEST(ModelFile, AnsweringNoReplacesOnlyTheModel) {
     ASSERT_TRUE(form.GetModel(false));  // the pages as a synchronisation leaves them
     std::vector<PageSnapshot> before;
     for (int i = 0; i < form.PageCount(); ++i) before.emplace_back(form.Page(i));
+    form.ModelListState.RIHead.Expanded = true;
     msgs.Answer(MsgResult::No);
     ASSERT_TRUE(form.LoadModelFile(dir.Write("v34.mdl", TestDataFile("v34.mdl"))));
+    EXPECT_EQ(OpenHeads(form.ModelListState), "-RC-");
     EXPECT_EQ(form.Model.NumSpecies, 2);
     EXPECT_EQ(form.Model.RFactorText[1], "0.5");
     EXPECT_TRUE(form.Model.StockGlobal[1]);  // still describes the pages that stay
@@ -176,6 +185,37 @@ TEST(ModelFile, ReadsEveryOlderVersion) {
     EXPECT_TRUE(page().ConcIsFraction[0][1]);
     EXPECT_EQ(page().StockConc[0], 20);  // the shared stock survives the synchronisation
     EXPECT_FALSE(form.Results.Shown);
+}
+
+// The data file's name loses the folder its writer put there and no more:
+// the older versions come from Windows, where a backslash or a drive ends a
+// folder; the current form holds the bare name, which may hold a backslash.
+// What was read survives a save and a reopening.
+TEST(ModelFile, ADataFileNameLosesOnlyItsWritersFolder) {
+    ScriptedMessages msgs;
+    msgs.AlwaysAnswer = MsgResult::Yes;
+    ScratchDir dir("model-names");
+    const struct {
+        const char *File, *Written, *Read, *Caption;
+    } cases[] = {
+        {"rich35.mdl", "run1.txt", "run\\1.txt", "run\\1.txt"},
+        {"rich35.mdl", "run1.txt", "/home/u/run\\1.txt", "run\\1.txt"},
+        {"v32.mdl", "run32.txt", "C:\\data\\run\\1.txt", "1.txt"},
+        {"v32.mdl", "run32.txt", "D:run32.txt", "run32.txt"},
+        {"v32.mdl", "run32.txt", "data/run32.txt", "run32.txt"},
+    };
+    for (const auto& c : cases) {
+        std::string text = TestDataFile(c.File);
+        const std::string from = std::string("\n") + c.Written + "\n";
+        text.replace(text.find(from), from.size(), std::string("\n") + c.Read + "\n");
+        CountingForm form;
+        ASSERT_TRUE(form.LoadModelFile(dir.Write("in.mdl", text))) << c.Read;
+        EXPECT_EQ(form.Page(0).Caption(), c.Caption) << c.Read;
+        ASSERT_TRUE(form.SaveModelFile(dir.Path("out.mdl")));
+        CountingForm back;
+        ASSERT_TRUE(back.LoadModelFile(dir.Path("out.mdl")));
+        EXPECT_EQ(back.Page(0).Caption(), c.Caption) << c.Read;
+    }
 }
 
 TEST(ModelFile, RefusesWhatItCannotReadAndChangesNothing) {

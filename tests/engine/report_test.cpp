@@ -113,6 +113,13 @@ TEST(ReportMonte, HeaderLinesAndTableCells) {
     EXPECT_EQ(PrintMonteTable(rows, 2, 0), "");
 }
 
+// The texts of the model section; a line of the injection columns begins with "[6]".
+std::vector<std::string> Texts(const std::vector<TModelReportLine>& lines) {
+    std::vector<std::string> out;
+    for (const TModelReportLine& l : lines) out.push_back((l.InjColumns ? "[6]" : "") + l.Text);
+    return out;
+}
+
 // A model of one or two sets with two curves each, the second curve excluded.
 struct ReportModel {
     TModelData m;
@@ -156,7 +163,7 @@ struct ReportModel {
 
 TEST(ReportModel, LinesOfTheModelSection) {
     ReportModel one(1);
-    EXPECT_EQ(ModelReportLines(one.m, {true, true, true, true}),
+    EXPECT_EQ(Texts(ModelReportLines(one.m, {true, true, true, true})),
               (std::vector<std::string>{
                   "Species",
                   "   A\t1.00e-06  (Rfactor 1.500)",
@@ -171,23 +178,23 @@ TEST(ReportModel, LinesOfTheModelSection) {
                   "   B = L\tkfwd  =r1      \tkrev  1.000e-03",
                   " ",
                   "Refractive Index",
-                  "   Injection 1\tInjection 2\tInjection 3",
-                  "   Curve 1  0.00\tCurve 1  0.00\tCurve 1  1.25\tCurve 1  0.00\tCurve 1  0.00\tCurve 1  0.00\t",
+                  "[6]   Injection 1\tInjection 2\tInjection 3\tInjection 4\tInjection 5\tInjection 6",
+                  "[6]   Curve 1  0.00\tCurve 1  0.00\tCurve 1  1.25\tCurve 1  0.00\tCurve 1  0.00\tCurve 1  0.00\t",
               }));
 
     ReportModel two(2);
-    const std::vector<std::string> species = ModelReportLines(two.m, {true, false, false, false});
+    const std::vector<std::string> species = Texts(ModelReportLines(two.m, {true, false, false, false}));
     EXPECT_EQ(species, (std::vector<std::string>{"Species", "   A\t1.00e-06  (Rfactor 1.500)", "   B\tInj 1",
                                                  "   C\t0.00", "   L\tlocal", "   \t   Set 1\t2.00e-09",
                                                  "   \t   Set 2  Inj 2", "   \t      Curve 1  7.00e-08", " "}));
-    const std::vector<std::string> injected = ModelReportLines(two.m, {true, false, true, false});
+    const std::vector<std::string> injected = Texts(ModelReportLines(two.m, {true, false, true, false}));
     EXPECT_EQ(std::vector<std::string>(injected.begin() + 2, injected.begin() + 7),
               (std::vector<std::string>{"   B\tInj 1", "   \t   Set 1", "   \t      Curve 1  5.00e-08", "   \t   Set 2",
                                         "   \t      Curve 1  1.00e-07"}));
-    const std::vector<std::string> ri = ModelReportLines(two.m, {false, false, false, true});
+    const std::vector<std::string> ri = Texts(ModelReportLines(two.m, {false, false, false, true}));
     EXPECT_EQ(ri.size(), 7u);
     EXPECT_EQ(ri[1], "   Set 1");
-    EXPECT_EQ(ri[2], "      Injection 1\tInjection 2\tInjection 3");
+    EXPECT_EQ(ri[2], "[6]      Injection 1\tInjection 2\tInjection 3\tInjection 4\tInjection 5\tInjection 6");
     EXPECT_EQ(ri[4], "   Set 2");
 }
 
@@ -196,7 +203,7 @@ TEST(ReportModel, PagesWithoutArraysPrintZerosInsteadOfReadingThem) {
     one.m.SpecConc[0] = nullptr;
     for (int j = 0; j < MaxInj; ++j) one.m.RefIndex[0][j] = nullptr;
     one.m.AnalyteInj[0][2] = 77;  // not a slot: not injected
-    const std::vector<std::string> lines = ModelReportLines(one.m, {true, false, true, true});
+    const std::vector<std::string> lines = Texts(ModelReportLines(one.m, {true, false, true, true}));
     EXPECT_EQ(lines[3], "   \t   Curve 1  0.00");
     EXPECT_EQ(lines[4], "   C\t0.00");
 }

@@ -2,11 +2,14 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
@@ -14,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "app/mainform.h"
+#include "engine/model/model_sync.h"
 #include "widgets/plot.h"
 #include "widgets/senstab_widget.h"
 #include "widgets/specpanel.h"
@@ -275,9 +279,11 @@ TEST(MainFormCommands, ResidualsAndThePlotPopup) {
 }
 
 // The help is the shipped file; the examples open as a new user opens them
-// and fit to the values they were made with (kfwd 2e5, krev 2e-3, B 120 RU)
-// from start values a factor of two off. Fitted again from there, the fit
-// stands after its first step, quietly.
+// and fit from start values a little off to the values they were made with,
+// each within three of its standard errors: the 1:1 series (B, kfwd, krev) and
+// the series behind a transport step (B, km, kfwd, krev, then the bulk step
+// of every curve). Fitted again from there, a fit stands after its first step,
+// quietly. The data file opens on its own too.
 TEST(MainFormCommands, HelpAndExamples) {
     test::ScriptedMessages msgs;
     TestForm form;
@@ -290,25 +296,67 @@ TEST(MainFormCommands, HelpAndExamples) {
     EXPECT_EQ(form.HelpWindow->windowTitle(), "KivraXP help");
 
     const QDir examples(QFileInfo(help).dir().filePath("../examples"));
-    form.Names = {examples.filePath("binding-1to1.mdl").toStdString(), examples.filePath("binding-1to1.txt").toStdString()};
-    msgs.Answer(MsgResult::Yes);  // its data set too
-    form.OpenButton->click();
-    ASSERT_EQ(form.PageCount(), 1);
-    form.RunFitButton->click();
-    EXPECT_EQ(form.StatusPanel0->text(), "Done");
-    EXPECT_EQ(form.Model.NumFitParams, 3);
-    EXPECT_NEAR(form.Model.Kfwd[0], 2e5, 0.02 * 2e5);
-    EXPECT_NEAR(form.Model.Krev[0], 2e-3, 0.02 * 2e-3);
-    EXPECT_NEAR(form.Model.InitConc[0][1], 120, 0.02 * 120);
-    const std::size_t shown = msgs.Count();
-    form.Passes = 0;
-    form.RunFitButton->click();
-    EXPECT_EQ(msgs.Count(), shown);
-    EXPECT_EQ(form.StatusPanel0->text(), "Done");
-    EXPECT_EQ(form.Passes, 3);  // the set-up, the first step and one more
-    form.PageHolder->setCurrentWidget(form.SensPage(0));
-    form.FileOpen();
-    EXPECT_EQ(form.StatusPanel0->text(), "Done");
-    EXPECT_EQ(form.SensPage(0)->NumCurves, 6);
-    EXPECT_EQ(form.SensPage(0)->PointCount[5], 450);
+    struct Case {
+        const char* name;
+        int points;
+        std::vector<double> made;  // in parameter order
+    };
+    for (const Case& c : {Case{"binding-1to1", 450, {120, 2e5, 2e-3}},
+                          Case{"binding-transport", 300, {500, 3e8, 2e6, 2e-3, 0.8, 1.1, 0.9, 1.3, 1.0, 1.2}}}) {
+        SCOPED_TRACE(c.name);
+        const std::string base = examples.filePath(QString::fromLatin1(c.name)).toStdString();
+        form.Names = {base + ".mdl", base + ".txt"};
+        msgs.Answer(MsgResult::Yes);  // its data set too
+        form.PageHolder->setCurrentWidget(form.ModelPage);
+        form.OpenButton->click();
+        ASSERT_EQ(form.PageCount(), 1);
+        form.RunFitButton->click();
+        EXPECT_EQ(form.StatusPanel0->text(), "Done");
+        const int n = static_cast<int>(c.made.size());
+        ASSERT_EQ(form.Model.NumFitParams, n);
+        ASSERT_EQ(form.Results.Rows, n + 1);
+        std::vector<double> fitted(c.made.size() + 1);
+        std::vector<int> codes(c.made.size() + 1);
+        form.GetFitParams(form.Model, fitted.data(), codes.data());
+        for (int k = 1; k <= n; ++k) {
+            const double error = LeadingNumber(form.Results.Cell(k, 4));
+            EXPECT_GT(error, 0) << "parameter " << k;
+            EXPECT_NEAR(fitted[k], c.made[k - 1], 3 * error) << "parameter " << k;
+        }
+        const std::size_t shown = msgs.Count();
+        form.Passes = 0;
+        form.RunFitButton->click();
+        EXPECT_EQ(msgs.Count(), shown);
+        EXPECT_EQ(form.StatusPanel0->text(), "Done");
+        EXPECT_EQ(form.Passes, 3);  // the set-up, the first step and one more
+        form.PageHolder->setCurrentWidget(form.SensPage(0));
+        form.FileOpen();
+        EXPECT_EQ(form.StatusPanel0->text(), "Done");
+        EXPECT_EQ(form.SensPage(0)->NumCurves, 6);
+        EXPECT_EQ(form.SensPage(0)->PointCount[5], c.points);
+    }
+}
+
+// Every entry of the help's contents list leads to a place the help window
+// can scroll to, and every section has its entry.
+TEST(MainFormCommands, HelpContentsLinksReachTheirSections) {
+    QFile file(TMainForm::HelpFileName());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    const qsizetype from = html.indexOf(QStringLiteral("<h2 id=\"contents\">"));
+    const qsizetype to = html.indexOf(QStringLiteral("<h2"), from + 1);
+    ASSERT_TRUE(from >= 0 && to > from);
+    QStringList targets, sections;
+    static const QRegularExpression link(QStringLiteral("href=\"#([^\"]+)\"")), section(QStringLiteral("<h2 id=\"([^\"]+)\""));
+    for (auto it = link.globalMatch(html.mid(from, to - from)); it.hasNext();) targets << it.next().captured(1);
+    for (auto it = section.globalMatch(html, to); it.hasNext();) sections << it.next().captured(1);
+    ASSERT_FALSE(targets.isEmpty());
+    for (const QString& s : sections) EXPECT_TRUE(targets.contains(s)) << s.toStdString() << " is not in the contents";
+
+    QTextBrowser browser;
+    browser.setSource(QUrl::fromLocalFile(TMainForm::HelpFileName()));
+    QStringList anchors;
+    for (QTextBlock b = browser.document()->begin(); b.isValid(); b = b.next())
+        for (auto f = b.begin(); !f.atEnd(); ++f) anchors << f.fragment().charFormat().anchorNames();
+    for (const QString& target : targets) EXPECT_TRUE(anchors.contains(target)) << target.toStdString();
 }

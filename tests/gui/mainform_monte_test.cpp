@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -84,6 +85,12 @@ TEST(MonteCarloPage, ShownByTheRunMenuWithItsSettings) {
     EXPECT_GE(form.VariationBox->x(), form.Label5->x() + form.Label5->width());
     EXPECT_GE(form.AddNoiseBox->x(), form.AddNoiseCheck->x() + form.AddNoiseCheck->width());
     EXPECT_GE(form.RunMonteButton->x(), form.VariationBox->x() + form.VariationBox->width());
+    // The settings sit right on the histograms' panel.
+    form.resize(700, 500);
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.Panel1->geometry(), QRect(0, 0, form.MontePage->width(), 103));
+    EXPECT_EQ(form.MontePanel->y(), 103);
 }
 
 TEST(MonteCarloPage, RunFromTheButtonFillsAGridOfHistograms) {

@@ -136,6 +136,7 @@ TEST(MainFormRun, StopAndNoPutsEverythingBackAndOnlyStopActsMeanwhile) {
         w.Form.RunFitButton->click();
     };
     msgs.Answer(MsgResult::No);
+    w.Form.Passes = 0;  // the passes of the fit alone
     w.Form.RunFitButton->click();
     EXPECT_TRUE(sawRefusal);
     ASSERT_EQ(msgs.Count(), 1u);

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -210,6 +212,10 @@ TEST(MainForm, DataPagesWithTheirOverviewPlots) {
     form.DeletePage(1);
     EXPECT_EQ(form.Model.NumSets, 2);
     EXPECT_EQ(form.Plots.size(), 2u);
+    // A page change lets what is pending happen before it reads the panels.
+    QTimer::singleShot(0, &form, [&form] { test::TypeOver(form.SpecPanel->NameBox[0], "Late"); });
+    form.PageHolder->setCurrentWidget(form.ModelPage);
+    EXPECT_EQ(form.Model.SpecName[0], "Late");
     EXPECT_TRUE(msgs.AllAnswered());
 }
 
@@ -362,6 +368,14 @@ TEST(MainForm, FitResultsShownAndSavedAsText) {
         EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
     EXPECT_LE(form.ChisqLabel->x() + form.ChisqLabel->width(), form.DataFileHeader->x());
     for (int c = 0; c < 6; ++c) EXPECT_EQ(form.ResultGrid->columnWidth(c), form.Results.ColWidths[c]);
+    // The grid is as tall as its rows, without a band under the last one.
+    form.resize(800, 600);
+    form.show();
+    form.PageHolder->setCurrentWidget(form.ResultPage);
+    QCoreApplication::processEvents();
+    const int rowsHeight = form.ResultGrid->horizontalHeader()->height() + 2 * 24 + 2 * form.ResultGrid->frameWidth();
+    EXPECT_GE(form.ResultGrid->height(), rowsHeight);
+    EXPECT_LE(form.ResultGrid->height(), rowsHeight + 4);
 
     QTemporaryDir dir;
     form.SaveName = (dir.path() + "/results.txt").toStdString();

@@ -7,6 +7,7 @@
 #include "app/mainform.h"
 #include "tests/engine/modelfile_helpers.h"
 #include "tests/support/scripted_messages.h"
+#include "widgets/plot.h"
 #include "widgets/senstab_widget.h"
 
 using namespace kivra;
@@ -42,5 +43,7 @@ TEST(ModelFileWindow, ALoadedModelSurvivesTheSynchronisationThroughThePanels) {
     EXPECT_TRUE(m.Response[1][1]);
     EXPECT_EQ(form.Page(0).StockConc[1], 10);
     EXPECT_EQ(static_cast<TSensTab&>(form.Page(0)).windowTitle().toStdString(), "run1.txt");
+    // A page's own plot has no title of its own until a deletion renumbers it.
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(form.SensPage(i)->PagePlot->GetShowTitle()) << i;
     EXPECT_TRUE(form.Results.Shown);
 }

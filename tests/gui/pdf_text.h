@@ -1,7 +1,9 @@
 #pragma once
-// Reads a printed PDF back as text, one string per page, with the poppler
-// tool a desktop has; tests skip when it is missing.
+// Reads a printed PDF back as text, one string per page, or as words with
+// their places, with the poppler tool a desktop has; tests skip when it is
+// missing.
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QString>
 #include <vector>
@@ -19,6 +21,36 @@ inline std::vector<QString> PdfPageTexts(const QString& path) {
         pages.push_back(page);
     if (!pages.empty() && pages.back().trimmed().isEmpty()) pages.pop_back();
     return pages;
+}
+
+// A word of a printed page and its box, in points from the page's top left.
+struct PdfWord {
+    int Page = 0;  // from 1
+    double XMin = 0, YMin = 0, XMax = 0, YMax = 0;
+    QString Text;
+};
+
+// Every word of the file in reading order.
+inline std::vector<PdfWord> PdfWords(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(30000)) return {};
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression tag(
+        QStringLiteral("(<page )|<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
+                       "yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    std::vector<PdfWord> words;
+    int page = 0;
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.capturedLength(1) > 0) {
+            ++page;
+            continue;
+        }
+        words.push_back({page, m.captured(2).toDouble(), m.captured(3).toDouble(), m.captured(4).toDouble(),
+                         m.captured(5).toDouble(), m.captured(6)});
+    }
+    return words;
 }
 
 } // namespace kivra::test

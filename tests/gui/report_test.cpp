@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -154,9 +155,9 @@ TEST(Report, SectionsPrintTheirTextsOneStampPerPageAndTablesGoOnUnderTheirHeader
     const std::vector<QString> text = rig.PageTexts();
     ASSERT_EQ(static_cast<int>(text.size()), pages);
     ASSERT_GE(pages, 3);  // plot and model, results over two pages, Monte Carlo
-    // The reader keeps one of the two blanks between time and date.
+    // The reader keeps one of the two blanks between date and time.
     const QRegularExpression stamp(
-        QRegularExpression::escape(QString::fromStdString(TimeStampText(Now))).replace(QStringLiteral("\\ \\ "), QStringLiteral("\\s+")));
+        QRegularExpression::escape(QString::fromStdString(ReportStampText(Now))).replace(QStringLiteral("\\ \\ "), QStringLiteral("\\s+")));
     QString all;
     for (int i = 0; i < pages; ++i) {
         EXPECT_EQ(text[static_cast<std::size_t>(i)].count(stamp), 1) << "page " << i + 1;
@@ -207,6 +208,52 @@ TEST(Report, CorrelationsBesideTheFitTableOrOnTheirOwn) {
     text = rig.PageTexts();
     ASSERT_EQ(text.size(), 1u);
     EXPECT_FALSE(text[0].contains(QStringLiteral("Correlations")));
+}
+
+// Read back with their places: the stamp, date first, ends 50 pixels left of
+// the page's edge; the six injections of the refractive-index table stand
+// under their six headings, on columns that end within the right margin.
+TEST(Report, TheStampAndTheInjectionColumnsKeepToThePage) {
+    if (!HaveTextReader()) GTEST_SKIP() << "pdftotext is not installed";
+    ReportRig rig(0);
+    constexpr int curves = 12;
+    TModelData model;
+    model.NumSets = 1;
+    model.NumCurves[0] = curves;
+    double ri[MaxInj][curves];
+    for (int j = 0; j < MaxInj; ++j) {
+        model.RefIndex[0][j] = ri[j];
+        for (int i = 0; i < curves; ++i) ri[j][i] = -100.25 * (j + 1);  // the widest cells: "Curve 12  -601.50"
+    }
+    rig.content.Model = &model;
+    rig.settings.Model = true;
+    rig.settings.Species = rig.settings.Reactions = false;
+    rig.settings.RefIndex = true;
+    rig.Print();
+    const std::vector<test::PdfWord> words = test::PdfWords(rig.Path());
+    ASSERT_GT(words.size(), 2u);
+    // The printer's page in points, inside the margins the printer keeps.
+    const double dpi = rig.printer.Resolution(), inch = 72;
+    const double pageRight = rig.printer.Device().pageLayout().paintRect(QPageLayout::Point).right();
+    const double printRight = pageRight - inch / 2;
+
+    const QString date = QString::fromStdString(ReportStampText(Now)).section(QStringLiteral("  "), 0, 0);
+    ASSERT_EQ(words[0].Text, date);
+    EXPECT_LT(words[0].XMax, words[1].XMin);
+    EXPECT_NEAR(words[1].XMax, pageRight - 50 * inch / dpi, 1.0);
+
+    std::vector<double> heads, cells;
+    for (std::size_t k = 2; k + 1 < words.size(); ++k) {
+        if (words[k].Text == "Injection") {
+            EXPECT_EQ(words[k + 1].Text, QString::number(heads.size() + 1));
+            heads.push_back(words[k].XMin);
+        }
+        if (words[k].Text == "Curve") cells.push_back(words[k].XMin);
+        EXPECT_LE(words[k].XMax, printRight) << words[k].Text.toStdString();
+    }
+    ASSERT_EQ(heads.size(), std::size_t{MaxInj});
+    ASSERT_EQ(cells.size(), std::size_t{MaxInj * curves});
+    for (std::size_t k = 0; k < cells.size(); ++k) EXPECT_NEAR(cells[k], heads[k % MaxInj], 0.5) << k;
 }
 
 TEST(PrintReportDlg, StartsAsDesignedTabsFollowTheirBoxesAndPages) {

@@ -2,7 +2,11 @@
 // Small reaction schemes for the simulation tests and benchmarks, built in the
 // model record or straight into a page's model copy. Header only: the
 // benchmarks use it without the test framework.
+#include <string>
+#include <vector>
+
 #include "engine/model/model_data.h"
+#include "engine/model/model_sync.h"
 #include "engine/dataset/senstab_core.h"
 
 namespace kivra::test {
@@ -29,6 +33,13 @@ public:
     explicit SchemePage(int species);
     void Add(int a, int b, int p, double kf, double kr);
 };
+
+// The model page's lines of the two-compartment scheme: A (fed by injection 1)
+// = As (A at the surface) by transport, both ways at one km (krev "=f1"); As +
+// B = AB, seen with R factor 1. km, kfwd, krev and the initial B are floated.
+void TransportSchemeLines(const std::string& km, const std::string& ka, const std::string& kd,
+                          const std::string& b, std::vector<ReactionLine>& reactions,
+                          std::vector<SpeciesLine>& species);
 
 // curves x points evenly spaced from t0, nothing loaded.
 bool MakeSet(TSensTabCore& page, int curves, int points, double dt, double t0 = 0);
@@ -57,6 +68,38 @@ inline SchemePage::SchemePage(int species) {
 
 inline void SchemePage::Add(int a, int b, int p, double kf, double kr) {
     AddReaction(*this, a, b, p, kf, kr);
+}
+
+inline void TransportSchemeLines(const std::string& km, const std::string& ka, const std::string& kd,
+                                 const std::string& b, std::vector<ReactionLine>& reactions,
+                                 std::vector<SpeciesLine>& species) {
+    ReactionLine transport, binding;
+    transport.ReactA = 0;
+    transport.Product = 1;
+    transport.KfwdText = km;
+    transport.KrevText = std::string("=f1");
+    transport.FitKfwd = true;
+    transport.MassTransport = true;
+    binding.ReactA = 1;
+    binding.ReactB = 2;
+    binding.Product = 3;
+    binding.KfwdText = ka;
+    binding.KrevText = kd;
+    binding.FitKfwd = binding.FitKrev = true;
+    reactions = {transport, binding};
+    // Texts are built whole: assigning a literal trips a false overlap warning
+    // of the optimiser.
+    SpeciesLine a, as, bound, complex;
+    a.Name = std::string("A");
+    a.Inj = 0;
+    as.Name = std::string("As");
+    bound.Name = std::string("B");
+    bound.InitConcText = b;
+    bound.FitConc = true;
+    complex.Name = std::string("AB");
+    complex.Response = true;
+    complex.RFactorText = std::string("1");
+    species = {a, as, bound, complex};
 }
 
 inline bool MakeSet(TSensTabCore& page, int curves, int points, double dt, double t0) {

@@ -1,0 +1,107 @@
+// The main window's model file commands: they ask, read into scratch copies
+// through the file form (engine/files/model_file.h), and apply what was read
+// whole.
+#include <algorithm>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "engine/files/datafile_text.h"
+#include "engine/files/file_io.h"
+#include "engine/files/model_file.h"
+#include "engine/session/mainform_core.h"
+#include "platform/core/messages.h"
+
+namespace kivra {
+
+bool TMainFormCore::ReadModel(TSensTabCore::FileText& f, int version, TModelData& model) {
+    return ReadModelPart(f, version, model);
+}
+
+bool TMainFormCore::ReadResults(TSensTabCore::FileText& f) {
+    // A damaged tail costs the results page, not the model and the data before it.
+    const bool intact = ReadResultsPart(f, Results);
+    ResultsChanged();
+    return intact;
+}
+
+void TMainFormCore::WriteResults(std::string& out) const { WriteResultsPart(out, Results); }
+
+void TMainFormCore::ModelLoaded() {
+    // A new model opens the list as a new model does, whatever groups the old one had open.
+    BuildModelHeads();
+    GetModel(true);
+}
+
+bool TMainFormCore::LoadModel() {
+    if (Busy()) return false;
+    std::string name;
+    if (!AskFileName(FileDialog::ModelOpen, name)) return false;
+    ProcessMessages();  // the dialog goes before the reading starts
+    return LoadModelFile(name);
+}
+
+bool TMainFormCore::LoadModelFile(const std::string& fileName) {
+    if (Busy()) return false;
+    std::string bytes;
+    if (!LoadFileText(fileName, bytes)) return false;
+    TSensTabCore::FileText f(std::move(bytes));
+    const int version = ModelFileVersion(f.LineAt(0));
+    if (version <= 0) {
+        ShowMessage(version == 0 ? "Not a model file or wrong version" : "Wrong version", "File Error");
+        return false;
+    }
+    f.NextLine();
+
+    // Everything is read into scratch copies; only a file read whole replaces anything.
+    TModelData model = Model;
+    if (!ReadModel(f, version, model)) return false;
+    int sets = 0;
+    if (!ReadSetCount(f, sets)) return false;
+    if (sets == 0 || ShowMessage("Load associated data sets?\n   (Delete existing sets)", "Load Model",
+                                 MsgButtons::YesNo) != MsgResult::Yes) {
+        // The pages stay, and with them the shared-stock flags that describe them.
+        std::copy(std::begin(Model.StockGlobal), std::end(Model.StockGlobal), std::begin(model.StockGlobal));
+        std::copy(std::begin(Model.FitStockGlobal), std::end(Model.FitStockGlobal), std::begin(model.FitStockGlobal));
+        Model = model;
+        WritePanels(Model);
+        ModelLoaded();
+        return true;
+    }
+
+    std::vector<std::unique_ptr<TSensTabCore>> pages;
+    if (!ReadSetBlocks(f, version, sets, model, pages)) return false;
+
+    Model = model;
+    WritePanels(Model);
+    DeleteAllPages();
+    for (auto& read : pages) {
+        TSensTabCore* page = AddPage();
+        if (!page) break;
+        page->TakeReadSet(*read, Model);
+    }
+    if (version >= 33) {
+        ReadResults(f);
+    } else {
+        Results = TResultsView{};
+        ResultsChanged();
+    }
+    ModelLoaded();
+    return true;
+}
+
+bool TMainFormCore::SaveModel() {
+    if (Busy()) return false;
+    std::string name;
+    if (!AskFileName(FileDialog::ModelSave, name)) return false;
+    return SaveModelFile(name);
+}
+
+bool TMainFormCore::SaveModelFile(const std::string& fileName) {
+    if (Busy()) return false;
+    // The file holds what the panels show.
+    if (!GetModel(true)) return false;
+    return WriteModelFile(fileName, Model, PagePointers(), Results);
+}
+
+} // namespace kivra
