@@ -331,16 +331,14 @@ TEST(InjEdit, StoredValuesAndTheBoxesAgree) {
         MakeSet(page, 3, 5);
         for (int i = 0; i < 3; ++i) page.InjConc[0][i] = 1e-9;
         Editing e(page, 0);
-        ASSERT_EQ(e->Rows[0].Conc, "1.00e-09");
-        ASSERT_EQ(e->Rows[0].Flow, "1.00");
+        const TInjRow shown = e->Rows[0];
         e->Rows[0].Conc = "7";
         e->Rows[0].Flow = "3";
         c.spoil(*e.ed, true);
         EXPECT_FALSE(e->Confirm(0, 0, false, false));
         ASSERT_EQ(msgs.Count(), 1u);
         EXPECT_EQ(msgs.Last().Text, c.text);
-        e->Rows[0].Conc = "1.00e-09";
-        e->Rows[0].Flow = "1.00";
+        e->Rows[0] = shown;
         c.spoil(*e.ed, false);
         ASSERT_TRUE(e->Confirm(0, 0, false, false));
         EXPECT_EQ(e->InjConc[0], 1e-9);
