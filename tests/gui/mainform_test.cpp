@@ -6,23 +6,34 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "app/choosesavedlg.h"
 #include "app/kmcalcform.h"
 #include "app/mainform.h"
+#include "app/multidlg.h"
+#include "app/newsensdlg.h"
+#include "app/noisedlg.h"
+#include "app/printreportdlg.h"
+#include "app/smoothdlg.h"
 #include "app/splash.h"
 #include "app/startup.h"
+#include "engine/dataset/inj_edit.h"
 #include "engine/numeric/vectors.h"
 #include "engine/session/results.h"
+#include "platform/qt/qt_messages.h"
+#include "widgets/injdlg.h"
 #include "widgets/plot.h"
 #include "widgets/reactpanel.h"
 #include "widgets/senstab_widget.h"
@@ -102,6 +113,64 @@ TEST(MainForm, StartUpShowsThePictureThenTheWindow) {
     EndProgram();
     EXPECT_EQ(MainForm, nullptr);
     EXPECT_EQ(SplashForm, nullptr);
+}
+
+namespace {
+
+// The caption the desktop shows: Qt appends the application's display name to
+// a window's title when one was set (an unset one follows the application name).
+QString ShownCaption(const QString& title) {
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(name + QLatin1Char('+'));
+    const bool displayNameSet = QGuiApplication::applicationDisplayName() != QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(name);
+    const QString display = QGuiApplication::applicationDisplayName();
+    if (!displayNameSet || title.endsWith(display)) return title;
+    return title + QString::fromUtf8(" \u2014 ") + display;
+}
+
+} // namespace
+
+TEST(MainForm, CaptionsAreTheProgramsOwnWithNothingAppended) {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    StartProgram(*app);
+    TSensTabCore page;
+    page.NewSens(2, 5);
+    page.NumCurves = 2;
+    page.NumPoints = 5;
+    for (int i = 0; i < 2; ++i) page.PointCount[i] = 5;
+    TInjHandOff handOff;
+    ASSERT_TRUE(handOff.Take(page, 0));
+    TInjDlg injection(nullptr, page, handOff, 0), editData(nullptr, page, handOff, -1);
+    TNewSensDlg newSet(nullptr);
+    TAddNoiseDlg noise(nullptr);
+    TChooseSaveDlg chooseSave(nullptr);
+    TMultiDlg multi(nullptr);
+    QString messageCaption;
+    QTimer::singleShot(0, [&messageCaption] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(qobject_cast<QMessageBox*>(box), nullptr);
+        messageCaption = box->windowTitle();
+        box->close();
+    });
+    QtMessageSink(MainForm).Show("Float at least one parameter", "Run Fit Error", MsgButtons::Ok, MsgIcon::None);
+
+    const std::pair<QString, const char*> cases[] = {
+        {MainForm->windowTitle(), "KivraXP"},
+        {PrintReportDlg->windowTitle(), "Print Report"},
+        {KmCalcForm->windowTitle(), "Calculator"},
+        {SmoothDlg->windowTitle(), "Smooth Data"},
+        {injection.windowTitle(), "Injection 1 Properties"},
+        {editData.windowTitle(), "Edit Data Set"},
+        {newSet.windowTitle(), "New Set Properties"},
+        {noise.windowTitle(), "Dialog"},
+        {chooseSave.windowTitle(), "Save Data"},
+        {multi.windowTitle(), "Load Multipart Data"},
+        {messageCaption, "Run Fit Error"},
+    };
+    for (const auto& [title, caption] : cases) EXPECT_EQ(ShownCaption(title).toStdString(), caption);
+    EndProgram();
 }
 
 TEST(MainForm, MenusButtonsAndHints) {
