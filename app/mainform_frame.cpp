@@ -57,10 +57,15 @@ private:
     TMainForm* Form;
 };
 
+// A status panel of a fixed width; width 0 makes the panel that takes what the
+// others leave, where a long hint is cut off rather than run under them.
 QLabel* MakeStatusPanel(QWidget* parent, int width) {
     auto* label = new QLabel(parent);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setMinimumWidth(width);
+    if (width > 0)
+        label->setFixedWidth(width);
+    else
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     return label;
 }
 
@@ -339,10 +344,10 @@ void TMainForm::BuildPages() {
 
 void TMainForm::BuildStatusLine() {
     StatusLine = statusBar();
-    StatusPanel0 = MakeStatusPanel(StatusLine, 330);
+    StatusPanel0 = MakeStatusPanel(StatusLine, 0);
     StatusPanel1 = MakeStatusPanel(StatusLine, 120);
     StatusGauge = new TGauge(StatusLine, this);
-    StatusGauge->setMinimumWidth(100);
+    StatusGauge->setFixedWidth(100);
     StatusPanel3 = MakeStatusPanel(StatusLine, 50);
     StatusLine->addWidget(StatusPanel0, 1);
     StatusLine->addWidget(StatusPanel1);

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -193,6 +194,21 @@ TEST(MainForm, MenusButtonsAndHints) {
     QStatusTipEvent tip(form.NewButton->statusTip());
     QApplication::sendEvent(form.NewButton, &tip);
     EXPECT_EQ(form.StatusPanel0->text(), "Clears current model");
+
+    // At the window's first width the status panels lie side by side: 1 to 3
+    // keep their widths, and panel 0, whatever its hint, takes what is left.
+    form.show();
+    QStatusTipEvent longTip(form.RunModelButton->statusTip());
+    QApplication::sendEvent(form.RunModelButton, &longTip);
+    QApplication::processEvents();
+    ASSERT_EQ(form.width(), MinFrameWidth);
+    const QWidget* panels[] = {form.StatusPanel0, form.StatusPanel1, form.StatusGauge, form.StatusPanel3};
+    for (int i = 1; i < 4; ++i) EXPECT_LT(panels[i - 1]->geometry().right(), panels[i]->x()) << "panel " << i;
+    EXPECT_LE(form.StatusPanel3->geometry().right(), form.StatusLine->width());
+    EXPECT_EQ(form.StatusPanel1->width(), 120);
+    EXPECT_EQ(form.StatusGauge->width(), 100);
+    EXPECT_EQ(form.StatusPanel3->width(), 50);
+    EXPECT_GE(form.StatusPanel0->width(), 200);
 }
 
 // The enabling table, with a run going as its last column.
