@@ -371,6 +371,7 @@ void TMainForm::BuildDialogs() {
     DataOpenDlg = dialog("Open Data", data, nullptr, false);
     DataSaveDlg = dialog("Save Data", data, "txt", true);
     MonteSaveDlg = dialog("", "Monte Result (*.mnt);;All files (*)", "mnt", true);
+    ReportSaveDlg = dialog("Print to File", "PDF files (*.pdf);;All files (*)", "pdf", true);
 }
 
 // ---- pages -----------------------------------------------------------------------------
@@ -478,7 +479,8 @@ bool TMainForm::AskFileName(FileDialog which, std::string& fileName) {
                           : which == FileDialog::ModelSave ? ModelSaveDlg
                           : which == FileDialog::DataOpen  ? DataOpenDlg
                           : which == FileDialog::DataSave  ? DataSaveDlg
-                                                           : MonteSaveDlg;
+                          : which == FileDialog::MonteSave ? MonteSaveDlg
+                                                           : ReportSaveDlg;
     dialog->selectFile(Q(fileName));
     const bool ok = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
     if (ok) fileName = dialog->selectedFiles().first().toStdString();

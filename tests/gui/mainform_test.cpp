@@ -1,5 +1,8 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
@@ -8,6 +11,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -52,11 +57,13 @@ public:
     std::string SaveName;
     bool AskFileName(FileDialog which, std::string& fileName) override {
         Asked.push_back(which);
+        Offered.push_back(fileName);
         fileName = SaveName;
         return !SaveName.empty();
     }
     std::time_t CurrentTime() const override { return 0; }
     std::vector<FileDialog> Asked;
+    std::vector<std::string> Offered;  // the names the dialogs opened with
 };
 
 std::vector<std::string> Captions(const QMenu* menu) {
@@ -212,6 +219,85 @@ TEST(MainForm, MenusButtonsAndHints) {
 }
 
 // The enabling table, with a run going as its last column.
+// Without a printer of the system the report is a PDF file: Print asks where it
+// goes, offering the last file, and tells where it went; Print Setup only chooses.
+TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
+    test::ScriptedMessages msgs;
+    QTemporaryDir home, dir;
+    struct HomeFor {  // a home without a documents folder
+        QByteArray real = qgetenv("HOME");
+        explicit HomeFor(const QString& path) { qputenv("HOME", path.toLocal8Bit()); }
+        ~HomeFor() { qputenv("HOME", real); }
+    } homeFor(home.path());
+    TestForm form;
+    if (form.ReportPrinter().ToRealPrinter()) GTEST_SKIP() << "a printer of the system takes the report";
+    TPrintReportDlg options;
+    PrintReportDlg = &options;
+    options.ModelCheck->setChecked(false);
+    const std::string first = (dir.path() + "/first.pdf").toStdString();
+    const std::string missing = (dir.path() + "/no/such/folder/report.pdf").toStdString();
+    const std::string written = "Report written to " + first;
+    struct Case {
+        std::string answer, offered;  // "" cancels
+        bool firstWritten;
+        std::string message;
+    } cases[] = {
+        {first, (home.path() + "/KivraXP report.pdf").toStdString(), true, ""},
+        {"", first, false, ""},
+        {missing, first, false, "Unable to open file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        QFile::remove(QString::fromStdString(first));
+        const std::size_t messages = msgs.Count();
+        form.SaveName = c.answer;
+        QTimer::singleShot(0, &options, [&options] { options.OKBtn->click(); });
+        form.FilePrint();
+        ASSERT_FALSE(form.Offered.empty());
+        EXPECT_EQ(form.Asked.back(), TMainFormCore::FileDialog::ReportSave);
+        EXPECT_EQ(form.Offered.back(), c.offered);
+        QFile pdf(QString::fromStdString(first));
+        EXPECT_EQ(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-", c.firstWritten);
+        EXPECT_EQ(form.StatusPanel0->text().toStdString() == written, c.firstWritten);
+        form.StatusPanel0->clear();
+        if (c.message.empty()) {
+            EXPECT_EQ(msgs.Count(), messages);
+        } else {
+            ASSERT_EQ(msgs.Count(), messages + 1);
+            EXPECT_EQ(msgs.Last().Text, c.message);
+            EXPECT_EQ(msgs.Last().Caption, "File Error");
+            EXPECT_EQ(msgs.Last().Icon, MsgIcon::Exclamation);
+        }
+    }
+    PrintReportDlg = nullptr;
+
+    // A report file there, Print Setup is confirmed: no question, nothing written.
+    {
+        QFile old(QString::fromStdString(first));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    QString okText;
+    bool closed = false;
+    QTimer::singleShot(0, [&okText, &closed] {
+        auto* setup = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(setup, nullptr);
+        QPushButton* ok = setup->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        okText = ok->text();
+        ok->click();
+        closed = !setup->isVisible();
+        if (!closed) setup->reject();
+    });
+    form.ReportPrinter().SetOutputFile(first);
+    form.FilePrintSetupItem->trigger();
+    EXPECT_EQ(okText.toStdString(), "OK");
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"first.pdf"});
+    QFile kept(QString::fromStdString(first));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "old");
+}
+
 TEST(MainForm, EnablingByPageAndRun) {
     TestForm form;
     form.AddPage();
