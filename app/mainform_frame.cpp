@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "app/mainform.h"
 #include "app/splash.h"
@@ -179,6 +180,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
         panel->setAutoFillBackground(true);
     }
     ModelPage->OnResize = [this](TPanel*) { ModelPageResize(); };
+    // A desktop font that widened the panels' columns widens the window with them.
+    ModelPage->setMinimumWidth(std::max(SpecPanel->ContentWidth(), ReactPanel->ContentWidth()));
 
     FitRunning = MonteRunning = FitStopped = false;
     CurrentCurve = -1;

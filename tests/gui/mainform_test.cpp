@@ -16,6 +16,8 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -296,6 +298,97 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
     QFile kept(QString::fromStdString(first));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "old");
+}
+
+namespace {
+
+// Whether the box, painted as the user sees it, shows all of its text: the
+// text's first and last positions both lie inside the box's text area.
+bool ShowsWhole(QLineEdit* box) {
+    box->grab();  // paints, which scrolls the text to where the user sees it
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    option.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box);
+    const QRect area = box->style()->subElementRect(QStyle::SE_LineEditContents, &option, box);
+    const int cursor = box->cursorPosition();
+    box->setCursorPosition(0);
+    const int first = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    box->setCursorPosition(static_cast<int>(box->text().size()));
+    const int last = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    box->setCursorPosition(cursor);
+    return area.left() <= first && last <= area.right();
+}
+
+} // namespace
+
+// The longest values the program writes into its boxes show whole, in the
+// desktop's font and in a larger one.
+TEST(MainForm, FilledBoxesShowTheirWholeValue) {
+    test::ScriptedMessages msgs;
+    const QFont desktop = QApplication::font();
+    QFont large = desktop;
+    large.setPixelSize(16);
+    for (const QFont& font : {desktop, large}) {
+        SCOPED_TRACE(font.pixelSize());
+        QApplication::setFont(font);
+        TestForm form;
+        form.show();
+        TModelData m;
+        m.NumSpeciesLines = 2;
+        m.SpecName[0] = "A";
+        m.AnalyteInj[0][0] = -1;
+        m.FitConc[0][0] = true;
+        m.Response[0][0] = true;
+        m.FitRFactor[0] = true;
+        m.NumReactionLines = 1;
+        m.ReactA[0] = m.Product[0] = 0;
+        m.FitKfwd[0] = m.FitKrev[0] = true;
+        form.SpecPanel->SetSpecies(m);
+        form.ReactPanel->SetReact(m);
+        m.InitConc[0][0] = 8.888e-88;
+        m.RFactor[0] = -8.888e88;
+        m.Kfwd[0] = 6.457e5;
+        m.Krev[0] = 8.888e-88;
+        form.SpecPanel->SetFitResults(m);
+        form.ReactPanel->SetFitResults(m);
+
+        TSensTabCore page;
+        page.NewSens(1, 5);
+        page.NumCurves = 1;
+        page.PointCount[0] = 5;
+        TInjHandOff slot;
+        ASSERT_TRUE(slot.Take(page, 0));
+        slot.Conc[0] = slot.Stock = 8.888e-88;
+        slot.Start[0] = 123456.7;
+        slot.Stop[0] = slot.Flow[0] = 8.888e88;
+        slot.Step[0] = -8.888e88;
+        TInjDlg injection(nullptr, page, slot, 0);
+        injection.show();
+
+        TKmCalcForm km;
+        km.show();
+        km.MWBox->setText("150000");
+        km.AllDownButton->click();
+
+        const struct {
+            QLineEdit* box;
+            const char* text;
+        } cases[] = {
+            {km.KmBox, "3.32571e+09"},
+            {form.ReactPanel->konBox[0], "6.457e+05"}, {form.ReactPanel->koffBox[0], "8.888e-88"},
+            {form.SpecPanel->ConcBox[0], "8.888e-88"}, {form.SpecPanel->RFactorBox[0], "-8.888e+88"},
+            {injection.ConcEdit[0], "8.888e-88"},  {injection.StartEdit[0], "1.235e+05"},
+            {injection.StopEdit[0], "8.888e+88"},  {injection.RIEdit[0], "-8.888e+88"},
+            {injection.FlowEdit[0], "8.888e+88"},  {injection.StockConcBox, "8.888e-88"},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.text);
+            EXPECT_EQ(c.box->text().toStdString(), c.text);
+            EXPECT_TRUE(ShowsWhole(c.box));
+        }
+    }
+    QApplication::setFont(desktop);
+    EXPECT_EQ(msgs.Count(), 0u);
 }
 
 TEST(MainForm, EnablingByPageAndRun) {
