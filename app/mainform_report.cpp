@@ -2,8 +2,8 @@
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFontMetrics>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -30,6 +30,31 @@ std::string FirstReportFile() {
     return dir.filePath(QStringLiteral("KivraXP report.pdf")).toStdString();
 }
 
+// Print asks for a PDF file's name itself. The print dialog's own file field
+// would, on closing, ask to overwrite that file or refuse a missing folder, and
+// create and remove the file to try it. Each time the dialog shows (which shows
+// the field again) the field is hidden and names a file in an empty folder.
+class HideFileField : public QObject {
+public:
+    explicit HideFileField(QDialog* dialog) : QObject(dialog), dialog_(dialog) { dialog->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != dialog_ || event->type() != QEvent::Show) return false;
+        if (auto* field = dialog_->findChild<QLineEdit*>(QStringLiteral("filename"))) {
+            field->setText(scratch_.filePath(QStringLiteral("report.pdf")));
+            field->hide();
+        }
+        for (const char* name : {"lOutput", "fileBrowser"})
+            if (auto* w = dialog_->findChild<QWidget*>(QString::fromLatin1(name))) w->hide();
+        return false;
+    }
+
+private:
+    QDialog* dialog_;
+    QTemporaryDir scratch_;
+};
+
 } // namespace
 
 void TMainForm::ConnectReportCommands() {
@@ -51,17 +76,7 @@ void TMainForm::PrintSetupDialog() {
     // Setting up prints nothing: its button confirms a choice.
     for (QDialogButtonBox* buttons : dlg.findChildren<QDialogButtonBox*>())
         if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
-    // Print asks for a PDF file's name itself. The dialog's own file field would,
-    // on closing, ask to overwrite that file, or refuse a missing folder, and
-    // create and remove the file to try it: it is hidden and names a file in an
-    // empty folder of its own.
-    QTemporaryDir scratch;
-    if (auto* field = dlg.findChild<QLineEdit*>(QStringLiteral("filename"))) {
-        field->setText(scratch.filePath(QStringLiteral("report.pdf")));
-        field->hide();
-        if (auto* label = dlg.findChild<QLabel*>(QStringLiteral("lOutput"))) label->hide();
-        if (auto* browse = dlg.findChild<QWidget*>(QStringLiteral("fileBrowser"))) browse->hide();
-    }
+    new HideFileField(&dlg);
     dlg.exec();
 }
 

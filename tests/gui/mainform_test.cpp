@@ -284,6 +284,7 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
     QTimer::singleShot(0, [&okText, &closed] {
         auto* setup = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(setup, nullptr);
+        for (const QLineEdit* field : setup->findChildren<QLineEdit*>()) EXPECT_FALSE(field->isVisible());
         QPushButton* ok = setup->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
         okText = ok->text();
         ok->click();
