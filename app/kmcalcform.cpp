@@ -11,6 +11,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "widgets/edit_box.h"
+
 namespace kivra {
 namespace {
 
@@ -122,8 +124,7 @@ TKmCalcForm::TKmCalcForm(QWidget* owner)
     const int dx = dxLeft + dxRight;
     // The chain's boxes show every result whole, the widest being negative
     // with a three-digit exponent.
-    const int widestResult = MWBox->fontMetrics().horizontalAdvance(QStringLiteral("-8.88888e-308"));
-    const int chainWidth = std::max(75, widestResult + 12);
+    const int chainWidth = std::max(75, WholeTextWidth(MWBox, QStringLiteral("-8.88888e-308")));
     const int dw = chainWidth - 75;
 
     PlaceLabel(flowLabel, 8, 29);
@@ -217,7 +218,7 @@ QLineEdit* TKmCalcForm::Box(KmCalcBox box) const {
 std::string TKmCalcForm::BoxText(KmCalcBox box) const { return Box(box)->text().toStdString(); }
 
 void TKmCalcForm::SetBoxText(KmCalcBox box, const std::string& text) {
-    Box(box)->setText(QString::fromStdString(text));
+    FillBox(Box(box), QString::fromStdString(text));
 }
 
 } // namespace kivra

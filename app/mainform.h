@@ -132,6 +132,7 @@ public:
     QFileDialog* DataOpenDlg = nullptr;
     QFileDialog* DataSaveDlg = nullptr;
     QFileDialog* MonteSaveDlg = nullptr;
+    QFileDialog* ReportSaveDlg = nullptr;
 
     QTimer* SplashTimer = nullptr;
     QTimer* IdleTimer = nullptr;

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "app/mainform.h"
 #include "app/splash.h"
@@ -57,10 +58,15 @@ private:
     TMainForm* Form;
 };
 
+// A status panel of a fixed width; width 0 makes the panel that takes what the
+// others leave, where a long hint is cut off rather than run under them.
 QLabel* MakeStatusPanel(QWidget* parent, int width) {
     auto* label = new QLabel(parent);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setMinimumWidth(width);
+    if (width > 0)
+        label->setFixedWidth(width);
+    else
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     return label;
 }
 
@@ -174,6 +180,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
         panel->setAutoFillBackground(true);
     }
     ModelPage->OnResize = [this](TPanel*) { ModelPageResize(); };
+    // A desktop font that widened the panels' columns widens the window with them.
+    ModelPage->setMinimumWidth(std::max(SpecPanel->ContentWidth(), ReactPanel->ContentWidth()));
 
     FitRunning = MonteRunning = FitStopped = false;
     CurrentCurve = -1;
@@ -340,10 +348,10 @@ void TMainForm::BuildPages() {
 
 void TMainForm::BuildStatusLine() {
     StatusLine = statusBar();
-    StatusPanel0 = MakeStatusPanel(StatusLine, 330);
+    StatusPanel0 = MakeStatusPanel(StatusLine, 0);
     StatusPanel1 = MakeStatusPanel(StatusLine, 120);
     StatusGauge = new TGauge(StatusLine, this);
-    StatusGauge->setMinimumWidth(100);
+    StatusGauge->setFixedWidth(100);
     StatusPanel3 = MakeStatusPanel(StatusLine, 50);
     StatusLine->addWidget(StatusPanel0, 1);
     StatusLine->addWidget(StatusPanel1);
@@ -367,6 +375,7 @@ void TMainForm::BuildDialogs() {
     DataOpenDlg = dialog("Open Data", data, nullptr, false);
     DataSaveDlg = dialog("Save Data", data, "txt", true);
     MonteSaveDlg = dialog("", "Monte Result (*.mnt);;All files (*)", "mnt", true);
+    ReportSaveDlg = dialog("Print to File", "PDF files (*.pdf);;All files (*)", "pdf", true);
 }
 
 // ---- pages -----------------------------------------------------------------------------
@@ -473,7 +482,8 @@ bool TMainForm::AskFileName(FileDialog which, std::string& fileName) {
                           : which == FileDialog::ModelSave ? ModelSaveDlg
                           : which == FileDialog::DataOpen  ? DataOpenDlg
                           : which == FileDialog::DataSave  ? DataSaveDlg
-                                                           : MonteSaveDlg;
+                          : which == FileDialog::MonteSave ? MonteSaveDlg
+                                                           : ReportSaveDlg;
     dialog->selectFile(Q(fileName));
     const bool ok = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
     if (ok) fileName = dialog->selectedFiles().first().toStdString();

@@ -1,9 +1,16 @@
 #include <QAbstractPrintDialog>
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QEvent>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QPrintDialog>
+#include <QPushButton>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 #include "app/mainform.h"
@@ -13,6 +20,42 @@
 #include "platform/core/messages.h"
 
 namespace kivra {
+namespace {
+
+// The report file offered first: in the user's documents folder, or in the
+// home folder where there is none.
+std::string FirstReportFile() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QDir dir = !documents.isEmpty() && QDir(documents).exists() ? QDir(documents) : QDir::home();
+    return dir.filePath(QStringLiteral("KivraXP report.pdf")).toStdString();
+}
+
+// Print asks for a PDF file's name itself. The print dialog's own file field
+// would, on closing, ask to overwrite that file or refuse a missing folder, and
+// create and remove the file to try it. Each time the dialog shows (which shows
+// the field again) the field is hidden and names a file in an empty folder.
+class HideFileField : public QObject {
+public:
+    explicit HideFileField(QDialog* dialog) : QObject(dialog), dialog_(dialog) { dialog->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != dialog_ || event->type() != QEvent::Show) return false;
+        if (auto* field = dialog_->findChild<QLineEdit*>(QStringLiteral("filename"))) {
+            field->setText(scratch_.filePath(QStringLiteral("report.pdf")));
+            field->hide();
+        }
+        for (const char* name : {"lOutput", "fileBrowser"})
+            if (auto* w = dialog_->findChild<QWidget*>(QString::fromLatin1(name))) w->hide();
+        return false;
+    }
+
+private:
+    QDialog* dialog_;
+    QTemporaryDir scratch_;
+};
+
+} // namespace
 
 void TMainForm::ConnectReportCommands() {
     connect(FilePrintItem, &QAction::triggered, this, [this] { FilePrint(); });
@@ -30,6 +73,10 @@ void TMainForm::PrintSetupDialog() {
     dlg.setWindowTitle(QStringLiteral("Print Setup"));
     // The report chooses its own pages; the dialog chooses the printer and the paper.
     dlg.setOptions(QAbstractPrintDialog::PrintToFile);
+    // Setting up prints nothing: its button confirms a choice.
+    for (QDialogButtonBox* buttons : dlg.findChildren<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
+    new HideFileField(&dlg);
     dlg.exec();
 }
 
@@ -43,6 +90,14 @@ void TMainForm::FilePrint() {
     const TReportSettings settings = PrintReportDlg->Settings();
     // A model that cannot be read (its message shown) is not printed half-read.
     if (settings.Model && !GetModel(true)) return;
+    // A report that becomes a PDF file goes where the user says, the last file
+    // offered again.
+    Printer& printer = ReportPrinter();
+    if (!printer.ToRealPrinter()) {
+        std::string file = printer.OutputFile().empty() ? FirstReportFile() : printer.OutputFile();
+        if (!AskFileName(FileDialog::ReportSave, file)) return;
+        printer.SetOutputFile(file);
+    }
 
     TReportContent content;
     content.Plots = Plots;
@@ -66,9 +121,11 @@ void TMainForm::FilePrint() {
         content.Histograms.push_back(std::move(rh));
     }
 
-    Printer& printer = ReportPrinter();
     TReport report(printer, settings);
-    if (report.Print(content)) return;
+    if (report.Print(content)) {
+        if (!printer.ToRealPrinter()) SetStatusText("Report written to " + printer.OutputFile());
+        return;
+    }
     if (printer.ToRealPrinter())
         ShowMessage("Unable to print", "Print Error");
     else

@@ -10,6 +10,8 @@
 #include <QSettings>
 #include <QTabWidget>
 
+#include "widgets/edit_box.h"
+
 namespace kivra {
 
 TPrintReportDlg* PrintReportDlg = nullptr;
@@ -232,8 +234,8 @@ void TPrintReportDlg::SetSettings(const TReportSettings& s) {
     MonteGraphCheck->setChecked(s.MonteGraphs);
     UseColorCheck->setChecked(s.UseColor);
     CopyFormatCheck->setChecked(s.CopyFormat);
-    AxisWidthBox->setText(QString::fromStdString(s.AxisWidth));
-    LineWidthBox->setText(QString::fromStdString(s.LineWidth));
+    FillBox(AxisWidthBox, QString::fromStdString(s.AxisWidth));
+    FillBox(LineWidthBox, QString::fromStdString(s.LineWidth));
 }
 
 // "Fit results" and "Monte Carlo results" are not stored: every print sets

@@ -25,8 +25,9 @@ void StartProgram(QApplication& app) {
     CentreOnScreen(SplashForm);
     SplashForm->show();
     SplashForm->repaint();
+    // The name only: a display name would be appended by Qt to every window's
+    // caption ("Run Fit Error — KivraXP").
     QApplication::setApplicationName(QStringLiteral("KivraXP"));
-    QApplication::setApplicationDisplayName(QStringLiteral("KivraXP"));
     MainForm = new TMainForm;
     // ---- program-wide dialogs, in this order: TPrintReportDlg, TKmCalcForm, TSmoothDlg.
     PrintReportDlg = new TPrintReportDlg(MainForm, TPrintReportDlg::ProgramStore());

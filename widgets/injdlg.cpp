@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "widgets/edit_box.h"
 #include "widgets/plot.h"
 
 namespace kivra {
@@ -200,7 +201,7 @@ void TInjDlg::Build() {
 
     StartGroup->SetItemIndex(*StartFitMode);
     StopGroup->SetItemIndex(*StopFitMode);
-    StockConcBox->setText(QString::fromStdString(StockText));
+    FillBox(StockConcBox, QString::fromStdString(StockText));
     FitStockCheck->setChecked(*FitStock);
     GlobalStockCheck->setChecked(*StockGlobal);
 
@@ -274,6 +275,7 @@ void TInjDlg::BuildPages() {
     StockConcBox->setGeometry(17, 25, 84, 21);
     FitStockCheck = Place(new QCheckBox(Panel1), 108, 27, 17, 17);
     GlobalStockCheck = Place(new QCheckBox(Panel1), 142, 27, 17, 17);
+    WidenColumn({StockConcBox}, LongestValue, nullptr, {Panel1});
     ToConcButton = MakeButton(Panel1, "To Conc", 14, 57, 72);
     ToFracButton = MakeButton(Panel1, "To Fraction", 91, 57, 72);
     Beside(ToConcButton, ToFracButton, 2);
@@ -365,6 +367,14 @@ void TInjDlg::BuildRows() {
             w->installEventFilter(this);
         }
     }
+    // Every row's value shows whole in the desktop's font; what stands right of
+    // a widened column moves over.
+    auto column = [](QLineEdit* const* edits, int count) { return std::vector<QWidget*>(edits, edits + count); };
+    WidenColumn(column(ConcEdit, RowCount), LongestValue, nullptr, {ConcPage});
+    WidenColumn(column(StartEdit, RowCount), LongestValue, nullptr, {TimePage});
+    WidenColumn(column(StopEdit, RowCount), LongestValue, StartEdit[0], {TimePage});
+    WidenColumn(column(RIEdit, RowCount), LongestSignedValue, nullptr, {RIPage});
+    WidenColumn(column(FlowEdit, RowCount), LongestValue, nullptr, {FlowPage});
 }
 
 // ---- rows -------------------------------------------------------------------------------
@@ -374,11 +384,11 @@ void TInjDlg::RowsFilled() {
         const TInjRow& row = Rows[static_cast<std::size_t>(r)];
         CurveButton[r]->setText(QString::number(RowCurve(r) + 1));
         CurveButton[r]->setEnabled(row.Enabled);
-        ConcEdit[r]->setText(QString::fromStdString(row.Conc));
-        StartEdit[r]->setText(QString::fromStdString(row.Start));
-        StopEdit[r]->setText(QString::fromStdString(row.Stop));
-        RIEdit[r]->setText(QString::fromStdString(row.RI));
-        FlowEdit[r]->setText(QString::fromStdString(row.Flow));
+        FillBox(ConcEdit[r], QString::fromStdString(row.Conc));
+        FillBox(StartEdit[r], QString::fromStdString(row.Start));
+        FillBox(StopEdit[r], QString::fromStdString(row.Stop));
+        FillBox(RIEdit[r], QString::fromStdString(row.RI));
+        FillBox(FlowEdit[r], QString::fromStdString(row.Flow));
         RIFitCheck[r]->setChecked(row.FitRI);
         ExcCheck[r]->setChecked(row.Exc);
         for (QWidget* w : std::initializer_list<QWidget*>{ConcEdit[r], StartEdit[r], StopEdit[r], RIEdit[r],
@@ -597,7 +607,7 @@ void TInjDlg::TrackChange(bool stop, int position) {
         const int row = LineMoved(c, stop, stop ? Plot->GetStopValue() : Plot->GetStartValue());
         if (row >= 0) {
             const TInjRow& texts = Rows[static_cast<std::size_t>(row)];
-            (stop ? StopEdit : StartEdit)[row]->setText(QString::fromStdString(stop ? texts.Stop : texts.Start));
+            FillBox((stop ? StopEdit : StartEdit)[row], QString::fromStdString(stop ? texts.Stop : texts.Start));
         }
     }
     LinesMoved = true;

@@ -1,5 +1,7 @@
 #include "widgets/panel_parts.h"
 
+#include "widgets/edit_box.h"
+
 #include <QCheckBox>
 #include <QFont>
 #include <QFrame>
@@ -10,9 +12,12 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <algorithm>
 
 namespace kivra {
 namespace {
+
+constexpr int ScrollBarWidth = 16;
 
 // Header strip (height 20, raised) and the one-pixel black rule under it.
 QFrame* MakePanelHeader(QWidget* panel) {
@@ -64,7 +69,8 @@ void PlacePanelFrame(QWidget* panel, QFrame* header, QFrame* rule, QScrollBar* b
     header->setGeometry(0, 0, w, 20);
     const int ruleHeight = rule->isVisibleTo(panel) ? 1 : 0;
     rule->setGeometry(0, 20, w, 1);
-    bar->setGeometry(w - 16, 20 + ruleHeight, 16, h - 20 - ruleHeight > 0 ? h - 20 - ruleHeight : 0);
+    bar->setGeometry(w - ScrollBarWidth, 20 + ruleHeight, ScrollBarWidth,
+                     h - 20 - ruleHeight > 0 ? h - 20 - ruleHeight : 0);
 }
 
 } // namespace
@@ -142,6 +148,20 @@ void TLinePanel::ShowScrollBar(int maximum, int position) {
 }
 
 void TLinePanel::HideScrollBar() { ScrollBar->hide(); }
+
+int TLinePanel::ContentWidth() const {
+    int rows = 0, captions = 0;
+    for (const QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w != ScrollBar && w != Header && w != Rule) rows = std::max(rows, w->geometry().right() + 1);
+    for (const QWidget* w : Header->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        captions = std::max(captions, w->geometry().right() + 1);
+    return std::max(rows + ScrollBarWidth, captions);
+}
+
+void TLinePanel::WidenRowColumn(const std::vector<QWidget*>& column, const QString& longest, const QWidget* leftOf) {
+    WidenColumn(column, longest, leftOf, {this, Header});
+    PlacePanelFrame(this, Header, Rule, ScrollBar);  // the frame stays at the panel's edges
+}
 
 QLabel* TLinePanel::MakeNumLabel(int row, int left) {
     QLabel* label = MakeRowLabel(this, left, SmallTop(row), 6, QString::number(row + 1));

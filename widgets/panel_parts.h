@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <functional>
 #include <initializer_list>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -36,6 +37,9 @@ public:
     QFrame* Rule = nullptr;
 
     virtual void PanelResize() = 0;
+    // The width at which every row control stands clear of the scroll bar and
+    // every header caption fits.
+    int ContentWidth() const;
 
 protected:
     virtual void ScrollTo(int pos) = 0;
@@ -44,6 +48,9 @@ protected:
     void HideScrollBar();
     // The number label of row r, right-aligned.
     QLabel* MakeNumLabel(int row, int left);
+    // Widens a column of row controls until its boxes show `longest` whole
+    // (WidenColumn); the header captions move with the columns they head.
+    void WidenRowColumn(const std::vector<QWidget*>& column, const QString& longest, const QWidget* leftOf);
 };
 
 inline const QColor Silver(192, 192, 192);

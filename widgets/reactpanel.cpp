@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "widgets/edit_box.h"
 #include "widgets/panel_parts.h"
 #include "engine/numeric/numformat.h"
 
@@ -87,6 +88,9 @@ TReactPanel::TReactPanel(QWidget* owner)
         FitKrevCheck[r] = MakeRowCheck(this, 513, SmallTop(r));
         FlowCheck[r] = MakeRowCheck(this, 537, SmallTop(r));
     }
+    // A fitted rate shows whole in the desktop's font.
+    WidenRowColumn({konBox.begin(), konBox.end()}, LongestValue, ProductBox[0]);
+    WidenRowColumn({koffBox.begin(), koffBox.end()}, LongestValue, FitKfwdCheck[0]);
     ClearControls();
 }
 
@@ -188,7 +192,7 @@ void TReactPanel::WriteToControls() {
                      {koffBox[row], FitKrevCheck[row], LineKrevText[line], LineFitKrev[line]}};
         for (const auto& rate : rates) {
             const QString text = QString::fromStdString(rate.text);
-            rate.box->setText(text);
+            FillBox(rate.box, text);
             const bool link = IsLinkText(text);
             rate.fit->setChecked(!link && rate.fitted);
             rate.fit->setEnabled(!link);

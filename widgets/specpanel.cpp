@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "widgets/edit_box.h"
 #include "widgets/panel_parts.h"
 #include "engine/numeric/numformat.h"
 #include "engine/dataset/senstab_core.h"
@@ -94,6 +95,11 @@ TSpecPanel::TSpecPanel(QWidget* owner)
         for (QCheckBox* check : {LclCheck[r], InjCheck[r], RspCheck[r]})
             connect(check, &QCheckBox::toggled, this, [this, r] { ToggleCheck(r); });
     }
+    // A fitted concentration or response factor shows whole in the desktop's font.
+    std::vector<QWidget*> conc(ConcBox.begin(), ConcBox.end());
+    conc.insert(conc.end(), InjList.begin(), InjList.end());
+    WidenRowColumn(conc, LongestValue, InjCheck[0]);
+    WidenRowColumn({RFactorBox.begin(), RFactorBox.end()}, LongestSignedValue, RspCheck[0]);
     ClearControls();
 }
 
@@ -122,7 +128,7 @@ void TSpecPanel::ResetRow(int row) {
     ConcBox[row]->clear();
     FitConcCheck[row]->setChecked(false);
     RspCheck[row]->setChecked(false);
-    RFactorBox[row]->setText(QString::fromLatin1(DefaultRFactor));
+    FillBox(RFactorBox[row], QString::fromLatin1(DefaultRFactor));
     FitRCheck[row]->setChecked(false);
 }
 
@@ -224,14 +230,14 @@ void TSpecPanel::WriteToControls() {
         const int row = line - FirstSpec;
         if (row >= MaxSpecies) break;
         NumLabel[row]->setText(QString::number(line + 1));
-        NameBox[row]->setText(Qs(LineName[line]));
+        FillBox(NameBox[row], Qs(LineName[line]));
         LclCheck[row]->setChecked(LineLocal[line]);
         InjCheck[row]->setChecked(LineAnalyte[line]);
         InjList[row]->SetTopIndex(InjItems - 1 - LineInj[line]);
-        ConcBox[row]->setText(Qs(LineConcText[line]));
+        FillBox(ConcBox[row], Qs(LineConcText[line]));
         FitConcCheck[row]->setChecked(LineFitConc[line]);
         RspCheck[row]->setChecked(LineRsp[line]);
-        RFactorBox[row]->setText(Qs(LineRFactorText[line]));
+        FillBox(RFactorBox[row], Qs(LineRFactorText[line]));
         FitRCheck[row]->setChecked(LineFitRFactor[line]);
         DisplayLine(row);
     }

@@ -25,8 +25,9 @@ class TWindowFitProgress;
 
 class TMainFormCore {
 public:
-    // The window's common file dialogs (see AskFileName).
-    enum class FileDialog { ModelOpen, ModelSave, DataOpen, DataSave, MonteSave };
+    // The window's common file dialogs (see AskFileName); ReportSave names the
+    // PDF file a report goes to when no printer of the system takes it.
+    enum class FileDialog { ModelOpen, ModelSave, DataOpen, DataSave, MonteSave, ReportSave };
 
     TMainFormCore();
     virtual ~TMainFormCore();

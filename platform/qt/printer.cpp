@@ -1,10 +1,8 @@
 #include "platform/qt/printer.h"
 
-#include <QDir>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QStandardPaths>
 
 namespace kivra {
 namespace {
@@ -14,11 +12,11 @@ constexpr int PdfResolution = 600;
 } // namespace
 
 Printer::Printer() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    // Without a printer of the system a job becomes a PDF file; its name is the
+    // caller's to ask for.
     if (QPrinterInfo::defaultPrinter().isNull()) {
-        const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        SetOutputFile(QDir(dir.isEmpty() ? QDir::homePath() : dir)
-                          .filePath("KivraXP report.pdf")
-                          .toStdString());
+        printer_->setOutputFormat(QPrinter::PdfFormat);
+        printer_->setResolution(PdfResolution);
     }
 }
 
@@ -29,12 +27,11 @@ Printer::~Printer() {
 bool Printer::ToRealPrinter() const { return printer_->outputFormat() == QPrinter::NativeFormat; }
 
 void Printer::SetOutputFile(const std::string& path) {
+    file_ = path;
     printer_->setOutputFormat(QPrinter::PdfFormat);
     printer_->setOutputFileName(QString::fromStdString(path));
     printer_->setResolution(PdfResolution);
 }
-
-std::string Printer::OutputFile() const { return printer_->outputFileName().toStdString(); }
 
 bool Printer::BeginDoc() {
     if (Printing()) return false;

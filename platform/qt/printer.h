@@ -22,7 +22,8 @@ public:
     bool ToRealPrinter() const;
     // Sends the next job to a PDF file instead of a printer.
     void SetOutputFile(const std::string& path);
-    std::string OutputFile() const;
+    // The file last given to SetOutputFile; empty before.
+    std::string OutputFile() const { return file_; }
 
     // Starts a job on the first page; false when the printer or file refuses.
     bool BeginDoc();
@@ -45,6 +46,7 @@ private:
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<Canvas> canvas_;
+    std::string file_;
     int page_ = 0;
 };
 

@@ -58,6 +58,8 @@ protected:
         test::ApplyOneToOneLines(m, Setup, Setup.Ka, Setup.Kd, 1, Setup.Rmax);
         return true;
     }
+    // The report goes to the file the printer was last given.
+    bool AskFileName(FileDialog which, std::string&) override { return which == FileDialog::ReportSave; }
 };
 
 TEST(MonteCarloPage, ShownByTheRunMenuWithItsSettings) {

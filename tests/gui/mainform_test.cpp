@@ -1,5 +1,8 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QImage>
@@ -7,9 +10,15 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -19,12 +28,21 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "app/choosesavedlg.h"
 #include "app/kmcalcform.h"
 #include "app/mainform.h"
+#include "app/multidlg.h"
+#include "app/newsensdlg.h"
+#include "app/noisedlg.h"
+#include "app/printreportdlg.h"
+#include "app/smoothdlg.h"
 #include "app/splash.h"
 #include "app/startup.h"
+#include "engine/dataset/inj_edit.h"
 #include "engine/numeric/vectors.h"
 #include "engine/session/results.h"
+#include "platform/qt/qt_messages.h"
+#include "widgets/injdlg.h"
 #include "widgets/plot.h"
 #include "widgets/reactpanel.h"
 #include "widgets/senstab_widget.h"
@@ -42,11 +60,13 @@ public:
     std::string SaveName;
     bool AskFileName(FileDialog which, std::string& fileName) override {
         Asked.push_back(which);
+        Offered.push_back(fileName);
         fileName = SaveName;
         return !SaveName.empty();
     }
     std::time_t CurrentTime() const override { return 0; }
     std::vector<FileDialog> Asked;
+    std::vector<std::string> Offered;  // the names the dialogs opened with
 };
 
 std::vector<std::string> Captions(const QMenu* menu) {
@@ -106,6 +126,64 @@ TEST(MainForm, StartUpShowsThePictureThenTheWindow) {
     EXPECT_EQ(SplashForm, nullptr);
 }
 
+namespace {
+
+// The caption the desktop shows: Qt appends the application's display name to
+// a window's title when one was set (an unset one follows the application name).
+QString ShownCaption(const QString& title) {
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(name + QLatin1Char('+'));
+    const bool displayNameSet = QGuiApplication::applicationDisplayName() != QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(name);
+    const QString display = QGuiApplication::applicationDisplayName();
+    if (!displayNameSet || title.endsWith(display)) return title;
+    return title + QString::fromUtf8(" \u2014 ") + display;
+}
+
+} // namespace
+
+TEST(MainForm, CaptionsAreTheProgramsOwnWithNothingAppended) {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    StartProgram(*app);
+    TSensTabCore page;
+    page.NewSens(2, 5);
+    page.NumCurves = 2;
+    page.NumPoints = 5;
+    for (int i = 0; i < 2; ++i) page.PointCount[i] = 5;
+    TInjHandOff handOff;
+    ASSERT_TRUE(handOff.Take(page, 0));
+    TInjDlg injection(nullptr, page, handOff, 0), editData(nullptr, page, handOff, -1);
+    TNewSensDlg newSet(nullptr);
+    TAddNoiseDlg noise(nullptr);
+    TChooseSaveDlg chooseSave(nullptr);
+    TMultiDlg multi(nullptr);
+    QString messageCaption;
+    QTimer::singleShot(0, [&messageCaption] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(qobject_cast<QMessageBox*>(box), nullptr);
+        messageCaption = box->windowTitle();
+        box->close();
+    });
+    QtMessageSink(MainForm).Show("Float at least one parameter", "Run Fit Error", MsgButtons::Ok, MsgIcon::None);
+
+    const std::pair<QString, const char*> cases[] = {
+        {MainForm->windowTitle(), "KivraXP"},
+        {PrintReportDlg->windowTitle(), "Print Report"},
+        {KmCalcForm->windowTitle(), "Calculator"},
+        {SmoothDlg->windowTitle(), "Smooth Data"},
+        {injection.windowTitle(), "Injection 1 Properties"},
+        {editData.windowTitle(), "Edit Data Set"},
+        {newSet.windowTitle(), "New Set Properties"},
+        {noise.windowTitle(), "Dialog"},
+        {chooseSave.windowTitle(), "Save Data"},
+        {multi.windowTitle(), "Load Multipart Data"},
+        {messageCaption, "Run Fit Error"},
+    };
+    for (const auto& [title, caption] : cases) EXPECT_EQ(ShownCaption(title).toStdString(), caption);
+    EndProgram();
+}
+
 TEST(MainForm, MenusButtonsAndHints) {
     TestForm form;
     EXPECT_EQ(Captions(form.FileMenu), (std::vector<std::string>{"&New", "&Open...", "&Save...", "-", "&Print...",
@@ -126,9 +204,195 @@ TEST(MainForm, MenusButtonsAndHints) {
     QStatusTipEvent tip(form.NewButton->statusTip());
     QApplication::sendEvent(form.NewButton, &tip);
     EXPECT_EQ(form.StatusPanel0->text(), "Clears current model");
+
+    // At the window's first width the status panels lie side by side: 1 to 3
+    // keep their widths, and panel 0, whatever its hint, takes what is left.
+    form.show();
+    QStatusTipEvent longTip(form.RunModelButton->statusTip());
+    QApplication::sendEvent(form.RunModelButton, &longTip);
+    QApplication::processEvents();
+    ASSERT_EQ(form.width(), MinFrameWidth);
+    const QWidget* panels[] = {form.StatusPanel0, form.StatusPanel1, form.StatusGauge, form.StatusPanel3};
+    for (int i = 1; i < 4; ++i) EXPECT_LT(panels[i - 1]->geometry().right(), panels[i]->x()) << "panel " << i;
+    EXPECT_LE(form.StatusPanel3->geometry().right(), form.StatusLine->width());
+    EXPECT_EQ(form.StatusPanel1->width(), 120);
+    EXPECT_EQ(form.StatusGauge->width(), 100);
+    EXPECT_EQ(form.StatusPanel3->width(), 50);
+    EXPECT_GE(form.StatusPanel0->width(), 200);
 }
 
 // The enabling table, with a run going as its last column.
+// Without a printer of the system the report is a PDF file: Print asks where it
+// goes, offering the last file, and tells where it went; Print Setup only chooses.
+TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
+    test::ScriptedMessages msgs;
+    QTemporaryDir home, dir;
+    struct HomeFor {  // a home without a documents folder
+        QByteArray real = qgetenv("HOME");
+        explicit HomeFor(const QString& path) { qputenv("HOME", path.toLocal8Bit()); }
+        ~HomeFor() { qputenv("HOME", real); }
+    } homeFor(home.path());
+    TestForm form;
+    if (form.ReportPrinter().ToRealPrinter()) GTEST_SKIP() << "a printer of the system takes the report";
+    TPrintReportDlg options;
+    PrintReportDlg = &options;
+    options.ModelCheck->setChecked(false);
+    const std::string first = (dir.path() + "/first.pdf").toStdString();
+    const std::string missing = (dir.path() + "/no/such/folder/report.pdf").toStdString();
+    const std::string written = "Report written to " + first;
+    struct Case {
+        std::string answer, offered;  // "" cancels
+        bool firstWritten;
+        std::string message;
+    } cases[] = {
+        {first, (home.path() + "/KivraXP report.pdf").toStdString(), true, ""},
+        {"", first, false, ""},
+        {missing, first, false, "Unable to open file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        QFile::remove(QString::fromStdString(first));
+        const std::size_t messages = msgs.Count();
+        form.SaveName = c.answer;
+        QTimer::singleShot(0, &options, [&options] { options.OKBtn->click(); });
+        form.FilePrint();
+        ASSERT_FALSE(form.Offered.empty());
+        EXPECT_EQ(form.Asked.back(), TMainFormCore::FileDialog::ReportSave);
+        EXPECT_EQ(form.Offered.back(), c.offered);
+        QFile pdf(QString::fromStdString(first));
+        EXPECT_EQ(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-", c.firstWritten);
+        EXPECT_EQ(form.StatusPanel0->text().toStdString() == written, c.firstWritten);
+        form.StatusPanel0->clear();
+        if (c.message.empty()) {
+            EXPECT_EQ(msgs.Count(), messages);
+        } else {
+            ASSERT_EQ(msgs.Count(), messages + 1);
+            EXPECT_EQ(msgs.Last().Text, c.message);
+            EXPECT_EQ(msgs.Last().Caption, "File Error");
+            EXPECT_EQ(msgs.Last().Icon, MsgIcon::Exclamation);
+        }
+    }
+    PrintReportDlg = nullptr;
+
+    // A report file there, Print Setup is confirmed: no question, nothing written.
+    {
+        QFile old(QString::fromStdString(first));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    QString okText;
+    bool closed = false;
+    QTimer::singleShot(0, [&okText, &closed] {
+        auto* setup = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(setup, nullptr);
+        for (const QLineEdit* field : setup->findChildren<QLineEdit*>()) EXPECT_FALSE(field->isVisible());
+        QPushButton* ok = setup->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        okText = ok->text();
+        ok->click();
+        closed = !setup->isVisible();
+        if (!closed) setup->reject();
+    });
+    form.ReportPrinter().SetOutputFile(first);
+    form.FilePrintSetupItem->trigger();
+    EXPECT_EQ(okText.toStdString(), "OK");
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"first.pdf"});
+    QFile kept(QString::fromStdString(first));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "old");
+}
+
+namespace {
+
+// Whether the box, painted as the user sees it, shows all of its text: the
+// text's first and last positions both lie inside the box's text area.
+bool ShowsWhole(QLineEdit* box) {
+    box->grab();  // paints, which scrolls the text to where the user sees it
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    option.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box);
+    const QRect area = box->style()->subElementRect(QStyle::SE_LineEditContents, &option, box);
+    const int cursor = box->cursorPosition();
+    box->setCursorPosition(0);
+    const int first = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    box->setCursorPosition(static_cast<int>(box->text().size()));
+    const int last = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    box->setCursorPosition(cursor);
+    return area.left() <= first && last <= area.right();
+}
+
+} // namespace
+
+// The longest values the program writes into its boxes show whole, in the
+// desktop's font and in a larger one.
+TEST(MainForm, FilledBoxesShowTheirWholeValue) {
+    test::ScriptedMessages msgs;
+    const QFont desktop = QApplication::font();
+    QFont large = desktop;
+    large.setPixelSize(16);
+    for (const QFont& font : {desktop, large}) {
+        SCOPED_TRACE(font.pixelSize());
+        QApplication::setFont(font);
+        TestForm form;
+        form.show();
+        TModelData m;
+        m.NumSpeciesLines = 2;
+        m.SpecName[0] = "A";
+        m.AnalyteInj[0][0] = -1;
+        m.FitConc[0][0] = true;
+        m.Response[0][0] = true;
+        m.FitRFactor[0] = true;
+        m.NumReactionLines = 1;
+        m.ReactA[0] = m.Product[0] = 0;
+        m.FitKfwd[0] = m.FitKrev[0] = true;
+        form.SpecPanel->SetSpecies(m);
+        form.ReactPanel->SetReact(m);
+        m.InitConc[0][0] = 8.888e-88;
+        m.RFactor[0] = -8.888e88;
+        m.Kfwd[0] = 6.457e5;
+        m.Krev[0] = 8.888e-88;
+        form.SpecPanel->SetFitResults(m);
+        form.ReactPanel->SetFitResults(m);
+
+        TSensTabCore page;
+        page.NewSens(1, 5);
+        page.NumCurves = 1;
+        page.PointCount[0] = 5;
+        TInjHandOff slot;
+        ASSERT_TRUE(slot.Take(page, 0));
+        slot.Conc[0] = slot.Stock = 8.888e-88;
+        slot.Start[0] = 123456.7;
+        slot.Stop[0] = slot.Flow[0] = 8.888e88;
+        slot.Step[0] = -8.888e88;
+        TInjDlg injection(nullptr, page, slot, 0);
+        injection.show();
+
+        TKmCalcForm km;
+        km.show();
+        km.MWBox->setText("150000");
+        km.AllDownButton->click();
+
+        const struct {
+            QLineEdit* box;
+            const char* text;
+        } cases[] = {
+            {km.KmBox, "3.32571e+09"},
+            {form.ReactPanel->konBox[0], "6.457e+05"}, {form.ReactPanel->koffBox[0], "8.888e-88"},
+            {form.SpecPanel->ConcBox[0], "8.888e-88"}, {form.SpecPanel->RFactorBox[0], "-8.888e+88"},
+            {injection.ConcEdit[0], "8.888e-88"},  {injection.StartEdit[0], "1.235e+05"},
+            {injection.StopEdit[0], "8.888e+88"},  {injection.RIEdit[0], "-8.888e+88"},
+            {injection.FlowEdit[0], "8.888e+88"},  {injection.StockConcBox, "8.888e-88"},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.text);
+            EXPECT_EQ(c.box->text().toStdString(), c.text);
+            EXPECT_TRUE(ShowsWhole(c.box));
+        }
+    }
+    QApplication::setFont(desktop);
+    EXPECT_EQ(msgs.Count(), 0u);
+}
+
 TEST(MainForm, EnablingByPageAndRun) {
     TestForm form;
     form.AddPage();

@@ -326,9 +326,15 @@ TEST(PrintReportDlg, ChoicesConfirmedWithOKAreKeptAndStrangeStoredValuesIgnored)
     EXPECT_EQ(s.ResidualMode, TResidualMode::WithData);
 }
 
+// The window, its report going to the file the printer was last given.
+class ReportForm : public TMainForm {
+protected:
+    bool AskFileName(FileDialog which, std::string&) override { return which == FileDialog::ReportSave; }
+};
+
 TEST(MainFormReport, PrintsFromTheWindowUnlessARunIsGoing) {
     test::ScriptedMessages msgs;
-    TMainForm form;
+    ReportForm form;
     TPrintReportDlg dlg;
     PrintReportDlg = &dlg;
     QTemporaryDir dir;
