@@ -397,7 +397,7 @@ void TInjDlg::RowsFilled() {
     }
     // A conversion stored the stock concentration and filled its box anew.
     const QString stock = QString::fromStdString(StockText);
-    if (StockConcBox->text() != stock) StockConcBox->setText(stock);
+    if (StockConcBox->text() != stock) FillBox(StockConcBox, stock);
     SyncButtons();
 }
 
