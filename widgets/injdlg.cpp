@@ -395,6 +395,9 @@ void TInjDlg::RowsFilled() {
                                                           RIFitCheck[r], FlowEdit[r]})
             w->setEnabled(row.Enabled);
     }
+    // A conversion stored the stock concentration and filled its box anew.
+    const QString stock = QString::fromStdString(StockText);
+    if (StockConcBox->text() != stock) FillBox(StockConcBox, stock);
     SyncButtons();
 }
 

@@ -101,7 +101,7 @@ double TInjEditCore::StepOf(int row) const {
     return Rows[r].RI != Filled[r].Text.RI ? Number(Rows[r].RI, 0) : Filled[r].RI;
 }
 
-bool TInjEditCore::ReadConc(int row, int i) {
+bool TInjEditCore::ParseConc(int row, int i, TypedConc& out) {
     const std::string& text = Rows[static_cast<std::size_t>(row)].Conc;
     const bool fraction = !text.empty() && text[0] == '=';
     double num = 0, den = 1.0, conc = 0;
@@ -128,27 +128,45 @@ bool TInjEditCore::ReadConc(int row, int i) {
         ConcRefused(row);
         return false;
     }
-    ConcIsFraction[i] = fraction;
-    InjConc[i] = conc;
-    FracNum[i] = num;
-    FracDen[i] = den;
+    out = TypedConc{true, fraction, conc, num, den};
     return true;
 }
 
-bool TInjEditCore::ReadRows() {
+bool TInjEditCore::ParseRows(TypedConcs& typed) {
+    for (int r = 0; r < RowCount; ++r) {
+        const auto at = static_cast<std::size_t>(r);
+        typed[at] = TypedConc{};
+        if (Rows[at].Exc || Rows[at].Conc == Filled[at].Text.Conc) continue;
+        if (!ParseConc(r, RowCurve(r), typed[at])) return false;
+    }
+    return true;
+}
+
+void TInjEditCore::StoreRows(const TypedConcs& typed) {
     for (int r = 0; r < RowCount; ++r) {
         const int i = RowCurve(r);
-        const TInjRow& now = Rows[static_cast<std::size_t>(r)];
-        const TInjRow& was = Filled[static_cast<std::size_t>(r)].Text;
+        const auto at = static_cast<std::size_t>(r);
+        const TInjRow& now = Rows[at];
         Excluded[i] = now.Exc;
         if (Excluded[i]) continue;
-        if (now.Conc != was.Conc && !ReadConc(r, i)) return false;
+        if (const TypedConc& c = typed[at]; c.Typed) {
+            ConcIsFraction[i] = c.Fraction;
+            InjConc[i] = c.Conc;
+            FracNum[i] = c.Num;
+            FracDen[i] = c.Den;
+        }
         InjStart[i] = StartOf(r);
         InjStop[i] = StopOf(r);
         RefIndex[i] = StepOf(r);
-        if (now.Flow != was.Flow) Flow[i] = Number(now.Flow, 1.0);
+        if (now.Flow != Filled[at].Text.Flow) Flow[i] = Number(now.Flow, 1.0);
         FitRefIndex[i] = now.FitRI;
     }
+}
+
+bool TInjEditCore::ReadRows() {
+    TypedConcs typed;
+    if (!ParseRows(typed)) return false;
+    StoreRows(typed);
     return true;
 }
 
@@ -325,6 +343,7 @@ void TInjEditCore::ConvertConcs(bool toFraction) {
     }
     if (!ReadRows()) return;
     *StockConc = s;
+    StockText = StockFilled = FormatValue("", s);
     for (int i = 0; i < NumCurves; ++i) {
         if (ConcIsFraction[i] == toFraction) continue;
         InjConc[i] = toFraction ? InjConc[i] / s : s * FracNum[i] / FracDen[i];
@@ -336,7 +355,10 @@ void TInjEditCore::ConvertConcs(bool toFraction) {
 }
 
 bool TInjEditCore::Confirm(int startMode, int stopMode, bool fitStock, bool stockGlobal) {
-    if (!ReadRows()) return false;
+    // Every check comes before the rows are stored: the dialog stays open on a
+    // refusal, and its boxes must still mean what they meant.
+    TypedConcs typed;
+    if (!ParseRows(typed)) return false;
     double s = 0;
     if (!ReadStock(s)) {
         ShowMessage("Invalid stock concentration", "Convert Error");
@@ -356,6 +378,7 @@ bool TInjEditCore::Confirm(int startMode, int stopMode, bool fitStock, bool stoc
             return false;
         }
     }
+    StoreRows(typed);
     *StartFitMode = startMode;
     *StopFitMode = stopMode;
     *FitStock = fitStock;

@@ -5,6 +5,7 @@
 // (deletion marks, thinning, zero shifts). The rows show at most eight curves
 // as texts; everything else lives in the arrays the page hands over, which the
 // dialog borrows and never owns. TInjDlg adds the window on top.
+#include <array>
 #include <string>
 #include <vector>
 
@@ -78,7 +79,7 @@ public:
     void FillRows();
     // Rows to arrays. Only texts changed since they were filled are read, so a
     // value nobody touched keeps every digit. False after a refused negative
-    // concentration: later rows are not read and the asking action must stop.
+    // concentration: no row is stored and the asking action must stop.
     bool ReadRows();
     // The row that shows curve i, -1 when it is out of view.
     int RowOf(int curve) const;
@@ -160,7 +161,8 @@ public:
     int RowCount = 0;
     // The rows as shown and typed; the window writes the user's edits here.
     std::vector<TInjRow> Rows;
-    // The stock concentration box as typed, and as filled.
+    // The stock concentration box as typed, and as filled; a conversion, which
+    // stores the value, fills it anew.
     std::string StockText, StockFilled;
 
 protected:
@@ -181,7 +183,21 @@ private:
     double StartOf(int row) const;
     double StopOf(int row) const;
     double StepOf(int row) const;
-    bool ReadConc(int row, int curve);
+    // A row's concentration as typed, read but not stored yet.
+    struct TypedConc {
+        bool Typed = false;  // the text was changed since it was filled
+        bool Fraction = false;
+        double Conc = 0, Num = 0, Den = 1.0;
+    };
+    using TypedConcs = std::array<TypedConc, MaxInjRows>;
+    // The changed concentration of row (curve's); false after the message
+    // refusing a negative one.
+    bool ParseConc(int row, int curve, TypedConc& out);
+    // Reads every row's changed concentration, or stops at the first refused
+    // one; nothing is stored either way.
+    bool ParseRows(TypedConcs& typed);
+    // Stores every row, with the concentrations ParseRows read.
+    void StoreRows(const TypedConcs& typed);
     // The stock box's value: the stored one while untouched. False when the
     // text is not a number or negative.
     bool ReadStock(double& s) const;

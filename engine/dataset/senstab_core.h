@@ -72,6 +72,11 @@ public:
     // Copies the model into the page (the row of this set for local species) and
     // publishes the page's arrays, counts and sum of squares into the record.
     void SetModel(TModelData& model);
+    // Only the publishing: the record's views of the page's curve and injection
+    // arrays, its curve count and its slots' fit modes. A synchronisation that
+    // stops early still does this, so that the record never points at arrays
+    // the page has since replaced.
+    void PublishArrays(TModelData& model);
     // Simulates every included curve into Sim. Returns the sum of squares against
     // Data (0 when nothing is loaded), -1 for missing data, bad input or an
     // integrator failure, -10 when the model cannot be simulated.

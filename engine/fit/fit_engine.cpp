@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 namespace kivra {
@@ -118,6 +119,8 @@ void FitStepper::Release() {
     beta_.Release();
     da_.Release();
     oneda_.Release();
+    gnAlpha_.Release();
+    gnStep_.Release();
     active_ = false;
 }
 
@@ -127,7 +130,7 @@ const char* FitStepper::Step(FitHost& host, double* a, const int* ia, int ma, do
         Release();
         if (ma < 1) return NotStartedText;
         if (!atry_.Reset(1, ma) || !beta_.Reset(1, ma) || !da_.Reset(1, ma) ||
-            !oneda_.Reset(1, ma, 1, 1)) {
+            !oneda_.Reset(1, ma, 1, 1) || !gnAlpha_.Reset(1, ma, 1, ma) || !gnStep_.Reset(1, ma, 1, 1)) {
             Release();
             return NoMemoryText;
         }
@@ -208,6 +211,19 @@ const char* FitStepper::Reevaluate(FitHost& host, double* a, int ma, double** sc
     pagesAccepted_ = err == nullptr;
     if (!err && active_) ochisq_ = *chisq;
     return err;
+}
+
+double FitStepper::PredictedFall(double** alpha) {
+    constexpr double None = std::numeric_limits<double>::infinity();
+    if (!active_) return None;
+    for (int j = 1; j <= ma_; ++j) {
+        for (int k = 1; k <= ma_; ++k) gnAlpha_[j][k] = alpha[j][k];
+        gnStep_[j][1] = beta_[j];
+    }
+    if (GaussJordanSolve(gnAlpha_.get(), ma_, gnStep_.get(), 1)) return None;
+    double fall = 0;
+    for (int j = 1; j <= ma_; ++j) fall += beta_[j] * gnStep_[j][1];
+    return std::isnan(fall) ? None : fall;
 }
 
 FitStepper& ProgramFitStepper() {

@@ -89,12 +89,19 @@ public:
     // the curvature matrix; *chisq becomes the total. For the end of a fit
     // whose last trial was rejected.
     const char* Reevaluate(FitHost& host, double* a, int ma, double** scratch, double* chisq);
+    // The fall of chi-square that the undamped (Gauss-Newton) step from the
+    // accepted values predicts, beta . alpha^-1 beta, with alpha the accepted
+    // curvature the caller holds; infinity when there is none to solve. Small
+    // only where the gradient has nothing left to give, which a damped trial
+    // cannot show: its step shrinks with lambda wherever it starts.
+    double PredictedFall(double** alpha);
 
 private:
     void Release();
 
     Vector1 atry_, beta_, da_;
     Matrix1 oneda_;
+    Matrix1 gnAlpha_, gnStep_;  // the undamped solve of PredictedFall
     double ochisq_ = 0;
     int ma_ = 0;
     bool active_ = false;

@@ -12,9 +12,11 @@ double RelativeDecrease(double oldChisq, double chisq) {
     return (oldChisq - chisq) / oldChisq;
 }
 
-bool FitConverged(double rel, double lambda, double chisq) {
+bool FitConverged(double rel, double lambda, double chisq, double predictedFall) {
+    constexpr double Tolerance = 1e-4;
     if (chisq == 0) return true;
-    return std::fabs(rel) <= 1e-4 && lambda <= 1e-4;
+    if (!(std::fabs(rel) <= Tolerance)) return false;
+    return lambda <= Tolerance || std::fabs(predictedFall) < Tolerance * chisq;
 }
 
 namespace {
@@ -75,7 +77,7 @@ FitLoopResult RunFitLoop(FitHost& pages, double* a, const int* ia, int n, double
             stopped = true;
             break;
         }
-        if (FitConverged(rel, lambda, chisq)) break;
+        if (FitConverged(rel, lambda, chisq, ProgramFitStepper().PredictedFall(alpha))) break;
     }
 
     if (const char* err = ResyncPages(host, a, n, covar, chisq)) return end(FitEnd::Failed, err);

@@ -35,12 +35,16 @@ double RelativeDecrease(double oldChisq, double chisq);
 // that the step's trial made, taken from the trial's own sum: positive when it
 // was accepted, negative when it was refused (the restored sum would give
 // exactly 0 and stop a fit that is still far from its minimum). The fit stands
-// when the trial moved chi-square by at most 1e-4 of it, either way, at a
-// lambda of at most 1e-4: a nearly undamped step then changes nothing that
-// matters, while a trial refused because it overshot (rel well below 0) goes
-// on. A sum that is exactly 0 stands too (nothing can lower it); a rel that is
-// not a number never converges.
-bool FitConverged(double rel, double lambda, double chisq);
+// when the trial moved chi-square by at most 1e-4 of it, either way, and
+// either lambda is at most 1e-4 (a nearly undamped step changes nothing that
+// matters) or the undamped step from the accepted values promises a fall of
+// less than 1e-4 of chi-square (predictedFall, FitStepper::PredictedFall). The
+// second holds at the minimum, where finite-difference noise alone refuses the
+// trials and drives lambda up for good; far from it the promise is large, so a
+// trial refused because it overshot, or made tiny by a large lambda, goes on.
+// A sum that is exactly 0 stands too (nothing can lower it); a rel that is not
+// a number never converges.
+bool FitConverged(double rel, double lambda, double chisq, double predictedFall);
 
 // A host that passes everything on and remembers the total of its latest
 // evaluation: after a step, the trial's chi-square even when it was refused.

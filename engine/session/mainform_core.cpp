@@ -68,7 +68,12 @@ void TMainFormCore::DeleteAllPages() {
 
 bool TMainFormCore::GetModel(bool rebuildList) {
     BeginModelSync(Model, PageCount());
-    if (!ReadPanels(Model)) return false;
+    if (!ReadPanels(Model)) {
+        // The pages may have new arrays, or be gone, since the last complete
+        // synchronisation; the model list reads the record on its next click.
+        for (auto& p : Pages) p->PublishArrays(Model);
+        return false;
+    }
     for (auto& p : Pages) p->SetModel(Model);
     if (rebuildList) BuildModelList();
     return true;

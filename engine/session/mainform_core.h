@@ -232,6 +232,10 @@ private:
     double SimulatePages(int& failed, double& failSsq);
     // Shows the page that a failed simulation result points at.
     void ShowFailedSimulation(int page, double ssq);
+    // After a run left simulations of values that are gone on the pages: each
+    // page simulated with what the model and pages hold now, so that plots,
+    // page sums and the total (TotalChisq) describe them; a failing page is shown.
+    void ResimulatePages();
     // ==== end of run control
 
     // ==== Monte Carlo run (engine/session/monte_carlo.cpp) ==========================

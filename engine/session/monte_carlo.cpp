@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "engine/fit/fit_engine.h"
@@ -108,8 +109,9 @@ private:
     std::string TakeResults(TMonteRecord& record);
     void Noise(bool on);
     // The set values go back into the model and the pages, the pages release
-    // their fit arrays, and the model is read again.
-    void PutBackSetValues();
+    // their fit arrays, and the model is read again; after cycles, the views
+    // they changed show the set values again.
+    void PutBackSetValues(bool cyclesRan);
     void SetRunning(bool on);
     void End();
     void ReleasePages() {
@@ -128,6 +130,10 @@ private:
     // Writing the set values back puts a time fitted "for all curves" into
     // every curve; the snapshot puts back the times the curves had.
     TFitSnapshot before_;
+    // Each cycle shows its fit on the results page; the page shows this again
+    // when the run ends.
+    TResultsView resultsBefore_;
+    double residualSDBefore_ = 0;
 
     // Settings of this run, taken over by the form once it is set up.
     int cycles_ = 0, maxIter_ = 0;
@@ -172,18 +178,20 @@ bool MonteRun::SetUp() {
     // Before the pages map the parameters, which puts a time fitted for all
     // curves into every curve.
     before_.Take(f_.Model, pages_);
+    // From here a refused run puts back what the mapping changed.
+    auto refuse = [&](const std::string& text, const char* caption) {
+        ReleasePages();
+        before_.Restore(f_.Model, pages_);
+        ShowMessage(text, caption);
+        return false;
+    };
     pagesAllocated_ = true;
     for (TSensTabCore* p : pages_) {
-        if (!p->AllocateFit(model, n_)) {
-            ShowMessage("Sens memory allocation error", RunFitError);
-            return false;
-        }
+        if (!p->AllocateFit(model, n_)) return refuse("Sens memory allocation error", RunFitError);
     }
     if (!a_.Reset(1, n_) || !set_.Reset(1, n_) || !ia_.Reset(static_cast<std::size_t>(n_) + 1, 0) ||
-        !alpha_.Reset(1, n_, 1, n_) || !covar_.Reset(1, n_, 1, n_)) {
-        ShowMessage(NoMemoryText, RunMcError);
-        return false;
-    }
+        !alpha_.Reset(1, n_, 1, n_) || !covar_.Reset(1, n_, 1, n_))
+        return refuse(NoMemoryText, RunMcError);
     kivra::GetFitParams(model, a_.get(), ia_.data(), n_);
     for (int k = 1; k <= n_; ++k) set_[k] = a_[k];
     // The histograms' titles: "3. kfwd: A + B = AB".
@@ -197,29 +205,24 @@ bool MonteRun::SetUp() {
     // A non-negative parameter is drawn again until its start is not negative,
     // which from a negative set value would never end.
     for (int k = 1; k <= n_; ++k) {
-        if (ia_[static_cast<std::size_t>(k)] == FitCodeNonNegative && !(set_[k] >= 0)) {
-            ShowMessage("Negative set value of " + titles[static_cast<std::size_t>(k - 1)] +
-                            "\nIt must be 0 or more for a Monte Carlo run",
-                        RunMonteError);
-            return false;
-        }
+        if (ia_[static_cast<std::size_t>(k)] == FitCodeNonNegative && !(set_[k] >= 0))
+            return refuse("Negative set value of " + titles[static_cast<std::size_t>(k - 1)] +
+                              "\nIt must be 0 or more for a Monte Carlo run",
+                          RunMonteError);
     }
 
     f_.RunState = 0;
     Status("Setting up Monte");
     // The old records stay until the new ones exist.
     TMonteRecordArray records;
-    if (!records.Make(3 * cycles_, n_)) {
-        ShowMessage(NoMemoryText, RunMcError);
-        return false;
-    }
+    if (!records.Make(3 * cycles_, n_)) return refuse(NoMemoryText, RunMcError);
 
     SetRunning(true);
     f_.ShowModel(model, false, 1.0);
     f_.ProcessMessages();
     if (!f_.MonteRunning) {
         // Stopped before anything was replaced: the last run's results stand.
-        PutBackSetValues();
+        PutBackSetValues(false);
         SetRunning(false);
         return false;
     }
@@ -230,7 +233,7 @@ bool MonteRun::SetUp() {
         if (!h || !h->Allocated()) {
             ShowMessage(NoMemoryText, RunMcError);
             f_.MonteRunning = false;
-            PutBackSetValues();
+            PutBackSetValues(false);
             SetRunning(false);
             return false;
         }
@@ -252,6 +255,8 @@ bool MonteRun::SetUp() {
     f_.Histograms.swap(histograms);
     histograms.clear();
     f_.HistogramsChanged();
+    resultsBefore_ = f_.Results;
+    residualSDBefore_ = f_.ResidualSD;
     return true;
 }
 
@@ -299,13 +304,14 @@ std::string MonteRun::FitCycle(double lambda) {
         f_.ShowModel(model, true, lambda);
         f_.ProcessMessages();
         fitStopped();
-        converged = FitConverged(rel, lambda, chisq_);
+        converged = FitConverged(rel, lambda, chisq_, ProgramFitStepper().PredictedFall(alpha_.get()));
     }
+    // A fit that reached the limit fails on it, whatever else ended its last
+    // step (even convergence), so only a fit that ended below it needs its
+    // covariance.
+    if (iterations >= f_.MonteMaxIter) return "Iteration limit exceeded";
     if (!f_.MonteRunning) return "Analysis stopped";
     if (!error.empty()) return error;
-    // A fit that reached the limit fails even when it converged on the last
-    // step, so only a fit that ended below it needs its covariance.
-    if (iterations >= f_.MonteMaxIter) return "Iteration limit exceeded";
     lambda = 0;
     if (const char* err = FitStep(host_, a_.get(), ia_.data(), n_, covar_.get(), alpha_.get(), &chisq_,
                                   &lambda)) {
@@ -391,18 +397,27 @@ void MonteRun::SetRunning(bool on) {
     f_.BusyChanged();
 }
 
-void MonteRun::PutBackSetValues() {
+void MonteRun::PutBackSetValues(bool cyclesRan) {
     kivra::PutFitParams(set_.get(), f_.Model, n_, pages_);
     before_.Restore(f_.Model, pages_);
     f_.FitRunning = false;
     ReleasePages();
     f_.GetModel(true);
+    if (cyclesRan) {
+        // The cycles left their fits on show, of perturbed data and values
+        // that are gone; the model holds the set values again, and so must
+        // every view of it: the results page, the plots, "Ssq:" and so the report.
+        f_.Results = std::move(resultsBefore_);
+        f_.ResidualSD = residualSDBefore_;
+        f_.ResultsChanged();
+        f_.ResimulatePages();
+    }
     f_.ShowModel(f_.Model, false, 1.0);
     Status("Done");
 }
 
 void MonteRun::End() {
-    PutBackSetValues();
+    PutBackSetValues(true);
     SetRunning(false);
     f_.MonteUnsaved = f_.MonteCycles > 0;
 }

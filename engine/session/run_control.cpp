@@ -131,6 +131,13 @@ void TMainFormCore::ShowFailedSimulation(int page, double ssq) {
     else ShowDataPage(page);
 }
 
+void TMainFormCore::ResimulatePages() {
+    int failed = -1;
+    double failSsq = 0;
+    Model.TotalChisq = SimulatePages(failed, failSsq);
+    if (failed >= 0) ShowFailedSimulation(failed, failSsq);
+}
+
 void TMainFormCore::RunSimulation() {
     if (Busy()) return;
     if (PageCount() == 0) {
@@ -218,12 +225,8 @@ void TMainFormCore::FinishFit(int n, bool ok, const double* keep, const TFitSnap
     if (restore) {
         for (TSensTabCore* page : pages) page->DeallocateFit();
         restore->Restore(Model, pages);
-        // The pages hold simulations of values that are gone: simulate the
-        // restored ones so that plots, page sums and "Ssq:" describe them.
-        int failed = -1;
-        double failSsq = 0;
-        Model.TotalChisq = SimulatePages(failed, failSsq);
-        if (failed >= 0) ShowFailedSimulation(failed, failSsq);
+        // The pages hold simulations of values that are gone.
+        ResimulatePages();
     } else {
         if (keep) kivra::PutFitParams(keep, Model, n, pages);
         for (TSensTabCore* page : pages) page->DeallocateFit();

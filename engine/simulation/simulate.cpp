@@ -44,8 +44,7 @@ void TSensTabCore::SetModel(TModelData& model) {
     }
     static_cast<TReactionScheme&>(*this) = model;
 
-    model.NumCurves[k] = NumCurves;
-    model.Excluded[k] = Excluded.data();
+    PublishArrays(model);
     int included = 0;
     for (int i = 0; i < NumCurves; ++i) {
         if (Excluded[i]) continue;
@@ -65,21 +64,14 @@ void TSensTabCore::SetModel(TModelData& model) {
         }
     }
     for (int j = 0; j < MaxInj; ++j) {
-        model.StartFitMode[k][j] = StartFitMode[j];
-        model.StopFitMode[k][j] = StopFitMode[j];
         for (const int mode : {StartFitMode[j], StopFitMode[j]}) {
             if (mode == 1) model.NumFitParams += 1;
             if (mode == 2) model.NumFitParams += included;
         }
-        model.InjStart[k][j] = InjStart[j].data();
-        model.InjStop[k][j] = InjStop[j].data();
-        model.RefIndex[k][j] = RefIndex[j].data();
-        model.FitRefIndex[k][j] = FitRefIndex[j].data();
         for (int i = 0; i < NumCurves; ++i)
             if (!Excluded[i] && FitRefIndex[j][i]) ++model.NumFitParams;
     }
 
-    model.SpecConc[k] = &SpecConc;
     // A damaged model file must not make the page index past its arrays.
     NumSpecies = std::clamp(model.NumSpecies, 0, MaxSpecies);
     NumReactions = std::clamp(model.NumReactions, 0, MaxReactions);
@@ -89,6 +81,22 @@ void TSensTabCore::SetModel(TModelData& model) {
     if (NumCurves != 0 && NumPoints != 0 && FindPolySeed()) {
         for (int i = 0; i < NumCurves; ++i)
             if (!Excluded[i] && !CalcSpecConc(i)) break;
+    }
+}
+
+void TSensTabCore::PublishArrays(TModelData& model) {
+    const int k = Tag;
+    if (k < 0 || k >= MaxSets) return;
+    model.NumCurves[k] = NumCurves;
+    model.Excluded[k] = Excluded.data();
+    model.SpecConc[k] = &SpecConc;
+    for (int j = 0; j < MaxInj; ++j) {
+        model.StartFitMode[k][j] = StartFitMode[j];
+        model.StopFitMode[k][j] = StopFitMode[j];
+        model.InjStart[k][j] = InjStart[j].data();
+        model.InjStop[k][j] = InjStop[j].data();
+        model.RefIndex[k][j] = RefIndex[j].data();
+        model.FitRefIndex[k][j] = FitRefIndex[j].data();
     }
 }
 

@@ -133,20 +133,31 @@ TEST(FitAccuracy, EveryConvergedEndIsTheMinimum) {
     // for convergence stopped there (seeds -3 and -7) at chi-square over 1000
     // times the minimum. Seed -5 reaches the minimum with a last accepted fall
     // just above the tolerance, after which only the finite differences' noise
-    // is left: it must converge too, not run into "Fit limit exceeded".
+    // is left: it must converge too, not run into "Fit limit exceeded". So must
+    // the end of a long way from kfwd 1e7, krev 0.1 and R factor 0.3, and every
+    // fit started again where another ended: the noise refuses its trials from
+    // the first, and it stands after that one step.
     test::ScriptedMessages msgs;
-    const double starts[][2] = {{1e7, 1e-5}, {3e4, 3e-3}, {1e6, 1e-2}};
+    const double starts[][3] = {{1e7, 1e-5, 1}, {3e4, 3e-3, 1}, {1e6, 1e-2, 1}, {1e7, 0.1, 0.3}};
     for (const long seed : {-3L, -5L, -7L}) {
         test::OneToOneExperiment x(241, 2.5, seed);
         x.Noise(0.5);
         const FitOutcome best = Fit(x.Model, x.Page);  // from the true values
         ASSERT_EQ(best.End, FitEnd::Converged);
+        auto fitAgain = [&](const char* from) {
+            const FitOutcome again = Fit(x.Model, x.Page);
+            EXPECT_EQ(again.End, FitEnd::Converged) << "seed " << seed << ", again from " << from;
+            EXPECT_EQ(again.Steps, 2) << "seed " << seed << ", again from " << from;
+            EXPECT_NEAR(again.Chisq, best.Chisq, 1e-6 * best.Chisq);
+        };
+        fitAgain("the true values");
         for (const auto& start : starts) {
-            x.SetValues(start[0], start[1], 1.0, x.Setup.Rmax);
+            x.SetValues(start[0], start[1], start[2], x.Setup.Rmax);
             const FitOutcome f = Fit(x.Model, x.Page);
             EXPECT_EQ(f.End, FitEnd::Converged) << "seed " << seed << ", kfwd " << start[0];
             EXPECT_NEAR(f.Chisq, best.Chisq, 1e-6 * best.Chisq) << "seed " << seed << ", kfwd " << start[0]
                                                               << " ended at kfwd " << f.Value[2];
+            fitAgain("a far start");
         }
     }
     EXPECT_EQ(msgs.Count(), 0u);

@@ -277,6 +277,75 @@ TEST(InjEdit, StockConversionsAndTheStockOnOk) {
     EXPECT_TRUE(*e->StockGlobal);
 }
 
+// What is stored and what the boxes show agree whenever the user can type, so
+// that a box typed back to the text it showed means the value it showed: a
+// conversion refills the stock box with the value it stored, and an action
+// that is refused stores no row at all.
+TEST(InjEdit, StoredValuesAndTheBoxesAgree) {
+    test::ScriptedMessages msgs;
+    const struct {
+        bool toFraction;
+        double stock, conc;
+        const char* rowAfter;
+        double concAfter;
+    } conversions[] = {{false, 5, 5, "5.00", 5}, {true, 10, 5, "2.50", 2.5}};
+    for (const auto& c : conversions) {
+        Page page;
+        MakeSet(page, 2, 5);
+        page.StockConc[0] = c.stock;
+        page.InjConc[0][0] = c.conc;
+        Editing e(page, 0);
+        const std::string shown = e->StockText;
+        e->StockText = "20";
+        c.toFraction ? e->ToFraction() : e->ToConc();
+        EXPECT_EQ(e->StockText, "20.00");
+        e->StockText = shown;
+        e->ToConc();
+        EXPECT_EQ(e->Rows[0].Conc, c.rowAfter);
+        ASSERT_TRUE(e->Confirm(0, 0, false, false));
+        EXPECT_EQ(*e->StockConc, c.stock);
+        EXPECT_EQ(e->InjConc[0], c.concAfter);
+    }
+    EXPECT_EQ(msgs.Count(), 0u);
+
+    const struct {
+        const char* name;
+        std::function<void(TInjEditCore&, bool)> spoil;  // true spoils, false mends
+        const char* text;
+    } refusals[] = {
+        {"negative concentration in a later row",
+         [](TInjEditCore& ed, bool on) { ed.Rows[2].Conc = on ? "-5" : "1.00e-09"; },
+         "Negative concentrations are not allowed (curve 3)"},
+        {"stock concentration", [](TInjEditCore& ed, bool on) { ed.StockText = on ? "abc" : "0.00"; },
+         "Invalid stock concentration"},
+        {"fewer than 2 points",
+         [](TInjEditCore& ed, bool on) {
+             for (int k = 1; k < 5; ++k) ed.PointFlags[1][k] = on ? PointDeleted : 0;
+         },
+         "Curve 2 would keep fewer than 2 points"},
+    };
+    for (const auto& c : refusals) {
+        SCOPED_TRACE(c.name);
+        msgs.Clear();
+        Page page;
+        MakeSet(page, 3, 5);
+        for (int i = 0; i < 3; ++i) page.InjConc[0][i] = 1e-9;
+        Editing e(page, 0);
+        const TInjRow shown = e->Rows[0];
+        e->Rows[0].Conc = "7";
+        e->Rows[0].Flow = "3";
+        c.spoil(*e.ed, true);
+        EXPECT_FALSE(e->Confirm(0, 0, false, false));
+        ASSERT_EQ(msgs.Count(), 1u);
+        EXPECT_EQ(msgs.Last().Text, c.text);
+        e->Rows[0] = shown;
+        c.spoil(*e.ed, false);
+        ASSERT_TRUE(e->Confirm(0, 0, false, false));
+        EXPECT_EQ(e->InjConc[0], 1e-9);
+        EXPECT_EQ(e->Flow[0], 1.0);
+    }
+}
+
 TEST(InjEdit, DeleteRegionKeepsEveryNthPoint) {
     // A region holding points 2..8 (7 points) of every curve.
     const TSelection sel{8.5, 150, 1.5, -1};  // dragged from lower right to upper left

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "engine/model/model_sync.h"
+#include "engine/numeric/numformat.h"
 #include "engine/session/mainform_core.h"
 #include "tests/support/fit_fixture.h"
 #include "tests/support/scripted_messages.h"
@@ -45,7 +46,7 @@ public:
     // Called with the count of message passes so far.
     std::function<void(int)> OnMessages;
     int MessagePasses = 0;
-    std::string Status, Caption = "Run";
+    std::string Status, Ssq, Caption = "Run";
     TMonteBox Focused = TMonteBox::Variation;
     bool FileAnswer = false;
     std::string FileName;
@@ -53,7 +54,7 @@ public:
     std::vector<std::vector<double>> Errors;
 
     void ShowFitResults(TModelData& model, int n, double** covar, double* a, double chisq) override {
-        (void)a;
+        TMainFormCore::ShowFitResults(model, n, covar, a, chisq);
         std::vector<double> e;
         for (int k = 1; k <= n; ++k)
             e.push_back(std::sqrt(chisq / (model.NumDataPoints - n) * covar[k][k]));
@@ -76,6 +77,7 @@ protected:
         if (OnMessages) OnMessages(++MessagePasses);
     }
     void SetStatusText(const std::string& text) override { Status = text; }
+    void SetSsqText(const std::string& text) override { Ssq = text; }
     void SetMonteButtonCaption(const std::string& c) override { Caption = c; }
     void FocusMonteBox(TMonteBox box) override { Focused = box; }
     bool AskFileName(FileDialog which, std::string& name) override {
@@ -122,21 +124,27 @@ TEST(MonteCarlo, SpreadOfResultsMatchesTheirStandardErrors) {
 }
 
 // How a run ends: the successes asked for, three times as many cycles, Stop,
-// and Run Fit, which ends only the cycle's fit.
+// and Run Fit, which ends only the cycle's fit. A step that fails on the last
+// iteration allowed still ends its cycle on the iteration limit; the next
+// cycle's first step then fails too, which ends the run.
 TEST(MonteCarlo, StoppingRules) {
+    enum class Press { None, Stop, RunFit, SpoilModel };
     struct Case {
         const char* name;
         const char* maxIter;
-        int pressAt;  // message pass at which a button is pressed, 0 none
-        bool stopFit; // Run Fit rather than Stop
+        int pressAt;  // message pass at which to act
+        Press press;
         int cycles, succeeded;
         const char* firstMessage;
+        const char* shown;  // message shown, or empty
     };
     const Case cases[] = {
-        {"successes", "50", 0, false, 2, 2, ""},
-        {"cycle limit", "1", 0, false, 6, 0, "Iteration limit exceeded"},
-        {"stop", "50", 3, false, 1, 0, "Analysis stopped"},
-        {"run fit", "50", 3, true, 3, 2, "Fit stopped"},
+        {"successes", "50", 0, Press::None, 2, 2, "", ""},
+        {"cycle limit", "1", 0, Press::None, 6, 0, "Iteration limit exceeded", ""},
+        {"stop", "50", 3, Press::Stop, 1, 0, "Analysis stopped", ""},
+        {"run fit", "50", 3, Press::RunFit, 3, 2, "Fit stopped", ""},
+        {"step fails last", "1", 2, Press::SpoilModel, 1, 0, "Iteration limit exceeded",
+         "Need at least one reaction"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -145,8 +153,9 @@ TEST(MonteCarlo, StoppingRules) {
         form.MonteBoxes.MaxIter = c.maxIter;
         form.OnMessages = [&](int pass) {
             if (pass != c.pressAt) return;
-            if (c.stopFit) form.FitRunning = false;
-            else form.RunMonteButtonClick();
+            if (c.press == Press::RunFit) form.FitRunning = false;
+            else if (c.press == Press::Stop) form.RunMonteButtonClick();
+            else if (c.press == Press::SpoilModel) form.Pages[0]->NumReactions = 0;
         };
         form.RunMonteButtonClick();
         EXPECT_EQ(form.MonteCycles, c.cycles);
@@ -158,12 +167,17 @@ TEST(MonteCarlo, StoppingRules) {
         EXPECT_TRUE(form.MonteUnsaved);
         EXPECT_FALSE(form.FitRunning || form.MonteRunning);
         EXPECT_EQ(form.Caption, "Run");
-        EXPECT_EQ(msgs.Count(), 0u);
+        ASSERT_EQ(msgs.Count(), *c.shown ? 1u : 0u);
+        if (*c.shown) {
+            EXPECT_EQ(msgs.Last().Text, c.shown);
+        }
     }
 }
 
 // What the run refuses, or a Stop during its set-up, before it replaces
-// anything: the last run's results and settings and the pages stay as they were.
+// anything: the last run's results and settings and the pages stay as they were,
+// each curve's own injection time included (mapping the pages for the fit makes
+// the times of a slot fitted "for all curves" equal).
 TEST(MonteCarlo, RefusalsLeaveEverythingAsItWas) {
     struct Case {
         const char* name;
@@ -175,7 +189,10 @@ TEST(MonteCarlo, RefusalsLeaveEverythingAsItWas) {
         {"no page", [](MonteForm& f) { f.DeleteAllPages(); }, "No data to fit", "Run MC Error"},
         {"no data", [](MonteForm& f) { f.Pages[0]->Loaded = false; }, "No data loaded", "Run Fit Error"},
         {"nothing floated",
-         [](MonteForm& f) { f.Setup.FitKa = f.Setup.FitKd = f.Setup.FitRFactor = false; },
+         [](MonteForm& f) {
+             f.Setup.FitKa = f.Setup.FitKd = f.Setup.FitRFactor = false;
+             f.Pages[0]->StartFitMode[0] = 0;
+         },
          "Float at least one parameter", "Run Fit Error"},
         {"too few points",
          [](MonteForm& f) {
@@ -216,6 +233,9 @@ TEST(MonteCarlo, RefusalsLeaveEverythingAsItWas) {
         const THistogramCore* first = form.Histograms[0].get();
         const double* start = form.MonteRecords[0].Start;
         form.MonteBoxes = {"5", "9", "20", "1", true};
+        TSensTabCore& page = *form.Pages[0];
+        for (int i = 0; i < 6; ++i) page.InjStart[0][i] = 100 + 0.5 * i;
+        page.StartFitMode[0] = 1;
         c.change(form);
         msgs.Answer(MsgResult::No);
         form.RunMonteButtonClick();
@@ -231,7 +251,10 @@ TEST(MonteCarlo, RefusalsLeaveEverythingAsItWas) {
         EXPECT_TRUE(form.MonteUnsaved);
         EXPECT_FALSE(form.MonteRunning);
         EXPECT_EQ(form.Caption, "Run");
-        for (const auto& p : form.Pages) EXPECT_EQ(p->FitParams, 0);
+        for (const auto& p : form.Pages) {
+            EXPECT_EQ(p->FitParams, 0);
+            for (int i = 0; i < 6; ++i) EXPECT_EQ(p->InjStart[0][i], 100 + 0.5 * i);
+        }
     }
 }
 
@@ -293,6 +316,36 @@ TEST(MonteCarlo, TheSetValuesComeBackWithTheirPerCurveTimes) {
     EXPECT_TRUE(form.DataAsMeasured());
     EXPECT_EQ(form.Model.Kfwd[0], form.Setup.Ka);
     EXPECT_EQ(form.Model.Krev[0], form.Setup.Kd);
+}
+
+// When the run ends (here by Stop, after a cycle that succeeded), the cycles'
+// fits are no longer on show: the results page shows what it showed before,
+// and the page's simulation, its sum and "Ssq:" are those of the set values
+// and the measured data.
+TEST(MonteCarlo, TheEndShowsTheSetValuesAgain) {
+    test::ScriptedMessages msgs;
+    MonteForm form;
+    form.MonteBoxes = {"2", "50", "10", "0.5", true};
+    form.Results.ChisqText = "Residual Ssq: 0.50";
+    form.ResidualSD = 0.5;
+    form.OnMessages = [&form](int) {
+        if (form.Errors.size() == 1 && form.MonteRunning) form.RunMonteButtonClick();
+    };
+    form.RunMonteButtonClick();
+    ASSERT_EQ(form.Errors.size(), 1u);
+    EXPECT_FALSE(form.Results.Shown);
+    EXPECT_EQ(form.Results.ChisqText, "Residual Ssq: 0.50");
+    EXPECT_EQ(form.ResidualSD, 0.5);
+
+    TSensTabCore& page = *form.Pages[0];
+    const double chisq = page.Chisq;
+    const std::vector<double> sim(page.Sim[5], page.Sim[5] + form.Setup.Points);
+    EXPECT_EQ(form.Model.TotalChisq, chisq);
+    EXPECT_EQ(form.Ssq, FormatValue("Ssq: ", chisq));
+    ASSERT_TRUE(form.DataAsMeasured());
+    ASSERT_EQ(page.RunModel(), chisq);
+    EXPECT_EQ(std::vector<double>(page.Sim[5], page.Sim[5] + form.Setup.Points), sim);
+    EXPECT_EQ(msgs.Count(), 0u);
 }
 
 // A fit that cannot even start ends the run the way a finished run ends.

@@ -110,6 +110,35 @@ TEST(RunFit, AStopBeforeTheFirstStepRestoresEveryValueExactly) {
     EXPECT_EQ(x.Page->FitParams, 0);
 }
 
+// A model that cannot be read still leaves the record pointing at the pages
+// as they are: after a page got new arrays, or the page before it went, a
+// click on the model list reads no freed memory (which the sanitizer build
+// would report).
+TEST(ModelSync, AFailedReadStillPublishesThePagesArrays) {
+    const struct {
+        const char* name;
+        bool deleteFirst;  // else the first page gets a new set of 3 curves
+    } cases[] = {{"new data", false}, {"page deleted", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ScriptedMessages msgs;
+        OneToOneForm x;
+        TSensTabCore& second = *x.Form.AddPage();
+        ASSERT_TRUE(test::MakeSet(second, 2, 20, 1.0));
+        ASSERT_TRUE(x.Form.GetModel(true));
+        x.Form.Reactions[0].KfwdText = "1e5x";
+        if (c.deleteFirst) x.Form.DeletePage(0);
+        else ASSERT_TRUE(test::MakeSet(*x.Page, 3, 20, 1.0));
+        EXPECT_FALSE(x.Form.GetModel(true));
+        ASSERT_EQ(msgs.Count(), 1u);
+        x.Form.ToggleModelLine(0);
+        TSensTabCore& first = x.Form.Page(0);
+        EXPECT_EQ(x.Form.Model.NumCurves[0], c.deleteFirst ? 2 : 3);
+        EXPECT_EQ(x.Form.Model.Excluded[0], first.Excluded.data());
+        EXPECT_EQ(x.Form.Model.InjStart[0][0], first.InjStart[0].data());
+    }
+}
+
 TEST(RunFit, RefusesBeforeAnythingIsAllocated) {
     struct Case {
         const char* name;

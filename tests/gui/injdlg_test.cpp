@@ -247,6 +247,10 @@ TEST(SensTabInjection, TheDialogRunsModallyForThePage) {
             EXPECT_EQ(dlg.windowTitle(), "Injection 3 Properties");
             test::TypeOver(dlg.StartEdit[1], "4");
             test::TypeOver(dlg.StopEdit[1], "6");
+            // A conversion stores the stock concentration and shows what it stored.
+            test::TypeOver(dlg.StockConcBox, "8");
+            dlg.ToConcButton->click();
+            EXPECT_EQ(dlg.StockConcBox->text(), "8.00");
             test::TypeOver(dlg.ConcEdit[0], "=1/2");
             dlg.RIFitCheck[2]->click();
             dlg.StartGroup->Items[2]->click();
@@ -257,6 +261,7 @@ TEST(SensTabInjection, TheDialogRunsModallyForThePage) {
     page.InjButtons[2]->click();
     EXPECT_EQ(page.InjStart[2][1], 4);
     EXPECT_EQ(page.FracDen[2][0], 2);
+    EXPECT_EQ(page.StockConc[2], 8);
     EXPECT_TRUE(page.FitRefIndex[2][2]);
     EXPECT_EQ(page.StartFitMode[2], 2);
     EXPECT_TRUE(page.StockGlobal[2]);
