@@ -388,6 +388,31 @@ TEST(MainForm, FilledBoxesShowTheirWholeValue) {
             EXPECT_EQ(c.box->text().toStdString(), c.text);
             EXPECT_TRUE(ShowsWhole(c.box));
         }
+
+        // The data page shows its file's name whole, however large its font;
+        // a name too long for the room left beside a useful plot shows its two
+        // ends, with the whole name as its tool tip.
+        const QDir examples(QFileInfo(TMainForm::HelpFileName()).dir().filePath("../examples"));
+        QTemporaryDir dir;
+        const QString longName = QString(120, QLatin1Char('x')) + ".txt";
+        ASSERT_TRUE(QFile::copy(examples.filePath("binding-transport.txt"), dir.filePath(longName)));
+        const struct {
+            QString file;
+            bool whole;
+        } names[] = {{examples.filePath("binding-transport.txt"), true}, {dir.filePath(longName), false}};
+        for (const auto& n : names) {
+            auto* data = static_cast<TSensTab*>(form.AddPage());
+            form.PageHolder->setCurrentWidget(data);
+            ASSERT_TRUE(data->LoadSens(n.file.toStdString()));
+            const QString name = QFileInfo(n.file).fileName();
+            SCOPED_TRACE(name.toStdString());
+            const QLabel* label = data->FileNameText;
+            EXPECT_EQ(label->text() == name, n.whole);
+            EXPECT_LE(label->sizeHint().width(), label->width());
+            EXPECT_LE(label->geometry().right(), data->LeftPanel->contentsRect().right());
+            EXPECT_EQ(label->toolTip(), n.whole ? QString() : name);
+            EXPECT_GE(data->PagePlot->width(), TSensTab::MinPlotWidth);
+        }
     }
     QApplication::setFont(desktop);
     EXPECT_EQ(msgs.Count(), 0u);
