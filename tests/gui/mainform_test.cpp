@@ -389,6 +389,28 @@ TEST(MainForm, FilledBoxesShowTheirWholeValue) {
             EXPECT_TRUE(ShowsWhole(c.box));
         }
 
+        // Every control of every page of the injection dialog and the data
+        // editor lies inside its page.
+        TInjDlg editor(nullptr, page, slot, -1);
+        editor.show();
+        const struct {
+            QWidget* holder;
+            const char* name;
+        } holders[] = {{injection.ConcPage, "Conc"}, {injection.Panel1, "Stock"}, {injection.TimePage, "Time"},
+                       {injection.RIPage, "Ref Index"}, {injection.FlowPage, "Flow"}, {editor.EditPage, "Edit Data"}};
+        for (const auto& h : holders) {
+            SCOPED_TRACE(h.name);
+            // A page in front takes its size once the tabs are laid out.
+            if (auto* tabs = qobject_cast<QTabWidget*>(h.holder->parentWidget()->parentWidget())) {
+                tabs->setCurrentWidget(h.holder);
+                QApplication::processEvents();
+            }
+            for (const QWidget* control : h.holder->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (control->isHidden()) continue;
+                EXPECT_TRUE(h.holder->rect().contains(control->geometry())) << control->metaObject()->className();
+            }
+        }
+
         // The data page shows its file's name whole, however large its font;
         // a name too long for the room left beside a useful plot shows its two
         // ends, with the whole name as its tool tip.
