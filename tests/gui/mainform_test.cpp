@@ -324,7 +324,8 @@ bool ShowsWhole(QLineEdit* box) {
 } // namespace
 
 // The longest values the program writes into its boxes show whole, in the
-// desktop's font and in a larger one.
+// desktop's font and in a larger one; so do the data page's file name and
+// the controls of the injection dialog's pages.
 TEST(MainForm, FilledBoxesShowTheirWholeValue) {
     test::ScriptedMessages msgs;
     const QFont desktop = QApplication::font();
