@@ -29,6 +29,9 @@ constexpr int FormHeight = 386;
 constexpr int DesignTabTop = 24;
 // A page's left edge in the form, and the room kept before the plot.
 constexpr int PageInset = 4 + 4;
+// Room kept below and right of a page's lowest and rightmost control, and below OK.
+constexpr int PageMargin = 4;
+constexpr int FootMargin = 9;
 constexpr int RowTop = 26;
 constexpr int RowStep = 21;
 constexpr int TrackMax = 343;
@@ -206,19 +209,27 @@ void TInjDlg::Build() {
     GlobalStockCheck->setChecked(*StockGlobal);
 
     // A taller tab row than the design's moves everything under it down; pages
-    // whose controls grew wider than the design's move the plot side right.
+    // whose controls grew wider than the design's move the plot side right;
+    // pages whose controls reach below their room make the form taller, OK and
+    // Cancel staying at its foot.
     const int tabTop = PageControl->tabBar()->sizeHint().height();
     const int down = std::max(0, tabTop - DesignTabTop);
     int pagesRight = 0;
-    for (QWidget* page : {ConcPage, TimePage, RIPage, EditPage, FlowPage})
-        pagesRight = std::max(pagesRight, page->childrenRect().right() + 1);
+    for (QWidget* page : {ConcPage, TimePage, RIPage, EditPage, FlowPage}) {
+        const QRect used = page->childrenRect();
+        pagesRight = std::max(pagesRight, used.right() + 1);
+        page->setMinimumSize(used.right() + 1 + PageMargin, used.bottom() + 1 + PageMargin);
+    }
     const int right = std::max(0, pagesRight + PageInset - PlotPanel->x());
+    const int taller = std::max(0, PageControl->minimumSizeHint().height() - (FormHeight + down));
     for (QWidget* w : std::initializer_list<QWidget*>{OKBtn, CancelBtn, StartColor, StopColor, PlotPanel,
                                                       StartTrack, StopTrack})
         w->move(w->x() + right, w->y() + down);
+    for (QWidget* w : {OKBtn, CancelBtn}) w->move(w->x(), w->y() + taller);
     ButtonParent->move(ButtonParent->x(), ButtonParent->y() + down);
-    setFixedSize(FormWidth + right, FormHeight + down);
-    PageControl->setGeometry(0, 0, FormWidth + right, FormHeight + down);
+    const int formHeight = std::max(FormHeight + down + taller, OKBtn->geometry().bottom() + 1 + FootMargin);
+    setFixedSize(FormWidth + right, formHeight);
+    PageControl->setGeometry(0, 0, FormWidth + right, formHeight);
 
     if (Inj < 0) {
         setWindowTitle(QStringLiteral("Edit Data Set"));

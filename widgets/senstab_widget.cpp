@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QToolButton>
+#include <algorithm>
+#include <iterator>
 
 #include "widgets/injdlg.h"
 #include "widgets/panel_parts.h"
@@ -24,6 +26,9 @@ constexpr int SpecPanelHeight = 168;
 constexpr int SplitterHeight = 5;
 constexpr int SplitterMinSize = 70;
 constexpr int LeftPanelWidth = 200;
+// Room kept between a label's text and the left panel's right edge.
+constexpr int FileNameMargin = 2;
+constexpr int LabelMargin = 6;
 
 QString InjResource(int j, bool full) {
     return QStringLiteral("INJ%1%2").arg(j + 1).arg(full ? QStringLiteral("FULL") : QStringLiteral("EMPTY"));
@@ -64,8 +69,9 @@ TSensTab::TSensTab(QWidget* parent) : QWidget(parent) {
     font.setPixelSize(16);
     FileNameText->setFont(font);
 
-    // The labels are wide enough for their longest texts ("Points/Curve: n",
-    // "InjN: start - stop").
+    // The labels are at least wide enough for their longest texts
+    // ("Points/Curve: n", "InjN: start - stop"); the panel widens them further
+    // for a larger font.
     NumCurvesLabel = new QLabel(LeftPanel);
     NumCurvesLabel->setGeometry(54, 30, 140, 13);
     NumPointsLabel = new QLabel(LeftPanel);
@@ -119,15 +125,49 @@ QString TSensTab::InjPicture(int j) const {
     return InjButtons[j]->property("picture").toString();
 }
 
+namespace {
+
+int TextWidth(const QLabel* label, const QString& text) {
+    return label->fontMetrics().size(Qt::TextSingleLine, text).width();
+}
+
+} // namespace
+
+std::vector<QLabel*> TSensTab::CountLabels() const {
+    std::vector<QLabel*> labels{NumCurvesLabel, NumPointsLabel};
+    labels.insert(labels.end(), std::begin(InjLabels), std::end(InjLabels));
+    return labels;
+}
+
+int TSensTab::LeftPanelNeed() const {
+    const QString name = QString::fromStdString(FileNameTextValue());
+    int need = FileNameText->x() + TextWidth(FileNameText, name) + FileNameMargin;
+    for (const QLabel* label : CountLabels())
+        if (!label->isHidden()) need = std::max(need, label->x() + TextWidth(label, label->text()) + LabelMargin);
+    return need;
+}
+
 void TSensTab::PlaceControls() {
     const int w = width(), h = height();
     const int top = SpecPanel->height();
     SpecPanel->setGeometry(0, 0, w, top);
     Splitter->setGeometry(0, top, w, SplitterHeight);
     const int rest = h - top - SplitterHeight > 0 ? h - top - SplitterHeight : 0;
-    LeftPanel->setGeometry(0, top + SplitterHeight, LeftPanelWidth, rest);
-    const int plotWidth = w - LeftPanelWidth > 0 ? w - LeftPanelWidth : 0;
-    PagePlot->setGeometry(LeftPanelWidth, top + SplitterHeight, plotWidth, rest);
+    // The left panel grows until its labels show their texts whole, as long as
+    // the plot keeps a useful width; it never gets narrower than it was drawn.
+    const int left = std::max(LeftPanelWidth, std::min(LeftPanelNeed(), w - MinPlotWidth));
+    LeftPanel->setGeometry(0, top + SplitterHeight, left, rest);
+    const int plotWidth = w - left > 0 ? w - left : 0;
+    PagePlot->setGeometry(left, top + SplitterHeight, plotWidth, rest);
+
+    for (QLabel* label : CountLabels()) label->resize(left - LabelMargin - label->x(), label->height());
+    const int nameWidth = left - FileNameMargin - FileNameText->x();
+    FileNameText->resize(nameWidth, FileNameText->height());
+    // A name longer than the room shows its start and its end; the tool tip has it whole.
+    const QString name = QString::fromStdString(FileNameTextValue());
+    const QString shown = FileNameText->fontMetrics().elidedText(name, Qt::ElideMiddle, nameWidth);
+    FileNameText->setText(shown);
+    FileNameText->setToolTip(shown == name ? QString() : name);
 }
 
 void TSensTab::resizeEvent(QResizeEvent* event) {
@@ -244,13 +284,14 @@ void TSensTab::UpdateInjPics() {
 
 void TSensTab::LabelsChanged() {
     if (!FileNameText) return;  // still constructing
-    FileNameText->setText(QString::fromStdString(FileNameTextValue()));
     NumCurvesLabel->setText(QString::fromStdString(NumCurvesText()));
     NumPointsLabel->setText(QString::fromStdString(NumPointsText()));
     for (int j = 0; j < MaxInj; ++j) {
         InjLabels[j]->setText(QString::fromStdString(InjLabelText(j)));
         InjLabels[j]->setVisible(InjLabelVisible(j));
     }
+    // The file name goes in with the panel's new width.
+    PlaceControls();
 }
 
 } // namespace kivra

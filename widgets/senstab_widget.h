@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "engine/dataset/senstab_core.h"
 
@@ -60,6 +61,10 @@ public:
     void SplitterResize(int& newSize, bool& accept);
     std::function<void(TSensTab* sender, int& newSize, bool& accept)> OnSplitterResize;
 
+    // The plot keeps at least this width while the left panel grows for a long
+    // file name or a large font.
+    static constexpr int MinPlotWidth = 250;
+
     // Resource name of the picture a slot button shows ("INJ1EMPTY" ...).
     QString InjPicture(int j) const;
 
@@ -82,6 +87,10 @@ protected:
 
 private:
     void PlaceControls();
+    // The labels under the file name, which show counts and injection times.
+    std::vector<QLabel*> CountLabels() const;
+    // The left panel's width at which every label shows its text whole.
+    int LeftPanelNeed() const;
     // Both plots, the overview plot only while it exists.
     void ForEachPlot(const std::function<void(TPlot&)>& f);
     // Both plots borrow no arrays.

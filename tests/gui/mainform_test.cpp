@@ -324,7 +324,8 @@ bool ShowsWhole(QLineEdit* box) {
 } // namespace
 
 // The longest values the program writes into its boxes show whole, in the
-// desktop's font and in a larger one.
+// desktop's font and in a larger one; so do the data page's file name and
+// the controls of the injection dialog's pages.
 TEST(MainForm, FilledBoxesShowTheirWholeValue) {
     test::ScriptedMessages msgs;
     const QFont desktop = QApplication::font();
@@ -387,6 +388,53 @@ TEST(MainForm, FilledBoxesShowTheirWholeValue) {
             SCOPED_TRACE(c.text);
             EXPECT_EQ(c.box->text().toStdString(), c.text);
             EXPECT_TRUE(ShowsWhole(c.box));
+        }
+
+        // Every control of every page of the injection dialog and the data
+        // editor lies inside its page.
+        TInjDlg editor(nullptr, page, slot, -1);
+        editor.show();
+        const struct {
+            QWidget* holder;
+            const char* name;
+        } holders[] = {{injection.ConcPage, "Conc"}, {injection.Panel1, "Stock"}, {injection.TimePage, "Time"},
+                       {injection.RIPage, "Ref Index"}, {injection.FlowPage, "Flow"}, {editor.EditPage, "Edit Data"}};
+        for (const auto& h : holders) {
+            SCOPED_TRACE(h.name);
+            // A page in front takes its size once the tabs are laid out.
+            if (auto* tabs = qobject_cast<QTabWidget*>(h.holder->parentWidget()->parentWidget())) {
+                tabs->setCurrentWidget(h.holder);
+                QApplication::processEvents();
+            }
+            for (const QWidget* control : h.holder->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (control->isHidden()) continue;
+                EXPECT_TRUE(h.holder->rect().contains(control->geometry())) << control->metaObject()->className();
+            }
+        }
+
+        // The data page shows its file's name whole, however large its font;
+        // a name too long for the room left beside a useful plot shows its two
+        // ends, with the whole name as its tool tip.
+        const QDir examples(QFileInfo(TMainForm::HelpFileName()).dir().filePath("../examples"));
+        QTemporaryDir dir;
+        const QString longName = QString(120, QLatin1Char('x')) + ".txt";
+        ASSERT_TRUE(QFile::copy(examples.filePath("binding-transport.txt"), dir.filePath(longName)));
+        const struct {
+            QString file;
+            bool whole;
+        } names[] = {{examples.filePath("binding-transport.txt"), true}, {dir.filePath(longName), false}};
+        for (const auto& n : names) {
+            auto* data = static_cast<TSensTab*>(form.AddPage());
+            form.PageHolder->setCurrentWidget(data);
+            ASSERT_TRUE(data->LoadSens(n.file.toStdString()));
+            const QString name = QFileInfo(n.file).fileName();
+            SCOPED_TRACE(name.toStdString());
+            const QLabel* label = data->FileNameText;
+            EXPECT_EQ(label->text() == name, n.whole);
+            EXPECT_LE(label->sizeHint().width(), label->width());
+            EXPECT_LE(label->geometry().right(), data->LeftPanel->contentsRect().right());
+            EXPECT_EQ(label->toolTip(), n.whole ? QString() : name);
+            EXPECT_GE(data->PagePlot->width(), TSensTab::MinPlotWidth);
         }
     }
     QApplication::setFont(desktop);
