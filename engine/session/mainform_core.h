@@ -221,10 +221,11 @@ protected:
     virtual bool AskSmooth(int& windowSize, int& order) { (void)windowSize; (void)order; return false; }
 
     // The checks before a fit or a Monte Carlo run, each ending the command
-    // after its message: a page (its message captioned noPageCaption), the
-    // model read, data on every page, a floated parameter, more data points
-    // than parameters. n is the number of parameters (Model.NumFitParams).
-    bool FitCanStart(const char* noPageCaption, int& n);
+    // after its message: a page, the model read, data on every page, a
+    // reaction and a species (these three messages captioned by the command's
+    // own caption), a floated parameter, more data points than parameters.
+    // n is the number of parameters (Model.NumFitParams).
+    bool FitCanStart(const char* caption, int& n);
 
 private:
     // Simulates every page in order until one fails; returns the sum of the
