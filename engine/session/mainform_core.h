@@ -86,6 +86,10 @@ public:
     double ResidualSD = 0;
     // The Monte Carlo page holds results not yet written to a file.
     bool MonteUnsaved = false;
+    // The model was replaced (a model file opened, the model discarded) since
+    // the last Monte Carlo run: its results describe another model, and the
+    // report leaves them out until the next run.
+    bool MonteModelReplaced = false;
     // The window is closing: a run still going ends without questions.
     bool Closing = false;
     // Labels and current values of the floated parameters, in vector order.
