@@ -68,6 +68,7 @@ bool TMainForm::DiscardModel() {
     BuildModelHeads();
     for (int i = 0; i < PageCount(); ++i) SensPage(i)->ClearModel();
     SetSsqText("");
+    MonteModelReplaced = true;
     return true;
 }
 

@@ -84,7 +84,8 @@ void TMainForm::FilePrint() {
     // A report re-reads the model from the panels, which a run must not see change.
     if (Busy() || !PrintReportDlg) return;
     auto tabShown = [this](QWidget* page) { return PageHolder->isTabVisible(PageHolder->indexOf(page)); };
-    const bool resultsShown = tabShown(ResultPage), monteShown = tabShown(MontePage);
+    // Results of a run on a model since replaced are not printed under it.
+    const bool resultsShown = tabShown(ResultPage), monteShown = tabShown(MontePage) && !MonteModelReplaced;
     PrintReportDlg->FollowPages(resultsShown, monteShown);
     if (PrintReportDlg->exec() != QDialog::Accepted) return;
     const TReportSettings settings = PrintReportDlg->Settings();

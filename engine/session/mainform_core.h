@@ -86,6 +86,10 @@ public:
     double ResidualSD = 0;
     // The Monte Carlo page holds results not yet written to a file.
     bool MonteUnsaved = false;
+    // The model was replaced (a model file opened, the model discarded) since
+    // the last Monte Carlo run: its results describe another model, and the
+    // report leaves them out until the next run.
+    bool MonteModelReplaced = false;
     // The window is closing: a run still going ends without questions.
     bool Closing = false;
     // Labels and current values of the floated parameters, in vector order.
@@ -221,10 +225,11 @@ protected:
     virtual bool AskSmooth(int& windowSize, int& order) { (void)windowSize; (void)order; return false; }
 
     // The checks before a fit or a Monte Carlo run, each ending the command
-    // after its message: a page (its message captioned noPageCaption), the
-    // model read, data on every page, a floated parameter, more data points
-    // than parameters. n is the number of parameters (Model.NumFitParams).
-    bool FitCanStart(const char* noPageCaption, int& n);
+    // after its message: a page, the model read, data on every page, a
+    // reaction and a species (these three messages captioned by the command's
+    // own caption), a floated parameter, more data points than parameters.
+    // n is the number of parameters (Model.NumFitParams).
+    bool FitCanStart(const char* caption, int& n);
 
 private:
     // Simulates every page in order until one fails; returns the sum of the

@@ -28,6 +28,7 @@ bool TMainFormCore::ReadResults(TSensTabCore::FileText& f) {
 void TMainFormCore::WriteResults(std::string& out) const { WriteResultsPart(out, Results); }
 
 void TMainFormCore::ModelLoaded() {
+    MonteModelReplaced = true;
     // A new model opens the list as a new model does, whatever groups the old one had open.
     BuildModelHeads();
     GetModel(true);

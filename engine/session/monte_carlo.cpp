@@ -252,6 +252,7 @@ bool MonteRun::SetUp() {
     f_.MonteCycles = 0;
     f_.MonteSucceeded = 0;
     f_.MonteUnsaved = false;
+    f_.MonteModelReplaced = false;
     f_.Histograms.swap(histograms);
     histograms.clear();
     f_.HistogramsChanged();

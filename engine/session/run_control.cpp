@@ -235,9 +235,9 @@ void TMainFormCore::FinishFit(int n, bool ok, const double* keep, const TFitSnap
     SetStatusText(ok ? "Done" : "Fit stopped");
 }
 
-bool TMainFormCore::FitCanStart(const char* noPageCaption, int& n) {
+bool TMainFormCore::FitCanStart(const char* caption, int& n) {
     if (PageCount() == 0) {
-        ShowMessage("No data to fit", noPageCaption);
+        ShowMessage("No data to fit", caption);
         return false;
     }
     if (!GetModel(true)) return false;
@@ -247,6 +247,12 @@ bool TMainFormCore::FitCanStart(const char* noPageCaption, int& n) {
             ShowMessage("No data loaded", RunFitCaption);
             return false;
         }
+    }
+    // As Run Simulation says it; the pages could not even map the parameters
+    // of a model without species.
+    if (Model.NumReactions < 1 || Model.NumSpecies < 1) {
+        ShowMessage(Model.NumReactions < 1 ? "Need at least one reaction" : "Need at least one reactant", caption);
+        return false;
     }
     n = CountFitParams(Model);
     Model.NumFitParams = n;

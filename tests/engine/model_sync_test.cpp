@@ -65,6 +65,7 @@ TEST(ModelSync, RateLinksNegativeRatesAndBadTexts) {
     EXPECT_EQ(msgs.Last().Text, "'abc' is not a valid krev in reaction 2");
     EXPECT_EQ(msgs.Last().Caption, "Model Error");
     msgs.Clear();
+    EXPECT_FALSE(ApplyReactionLines(m, {Line(0, 1, 2, "=f")}));  // no number: no link either
     EXPECT_FALSE(ApplyReactionLines(m, {Line(0, 1, 2, "inf")}));
     EXPECT_FALSE(ApplyReactionLines(m, {Line(0, 1, 2, "1e400")}));
     EXPECT_TRUE(ApplyReactionLines(m, {Line(0, 1, 2, " 2.5 ")}));

@@ -112,6 +112,7 @@ TEST(ModelFile, AnsweringNoReplacesOnlyTheModel) {
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(PageSnapshot(form.Page(i)) == before[static_cast<std::size_t>(i)]) << i;
     EXPECT_TRUE(form.Results.Shown);
     EXPECT_EQ(form.panelsWritten, 1);
+    EXPECT_TRUE(form.MonteModelReplaced);  // the last Monte Carlo run is not this model's
 }
 
 TEST(ModelFile, ReadsEveryOlderVersion) {

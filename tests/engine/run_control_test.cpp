@@ -155,6 +155,8 @@ TEST(RunFit, RefusesBeforeAnythingIsAllocated) {
              x.Form.Species[2].FitRFactor = false;
          },
          "Float at least one parameter", {}},
+        {"no reaction", [](OneToOneForm& x) { x.Form.Reactions.clear(); }, "Need at least one reaction", {}},
+        {"no species", [](OneToOneForm& x) { x.Form.Species.clear(); }, "Need at least one reactant", {}},
         // Two curves of two points: two differences for three parameters.
         {"too few points", [](OneToOneForm&) {}, "Not enough data points for the number of parameters", {}},
     };

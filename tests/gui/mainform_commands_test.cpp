@@ -19,6 +19,7 @@
 #include "app/mainform.h"
 #include "engine/model/model_sync.h"
 #include "widgets/plot.h"
+#include "widgets/reactpanel.h"
 #include "widgets/senstab_widget.h"
 #include "widgets/specpanel.h"
 #include "tests/gui/panel_driving.h"
@@ -229,6 +230,8 @@ TEST(MainFormCommands, NewByPage) {
     form.PageHolder->setCurrentWidget(form.ModelPage);
     page->SimulationChanged();
     test::TypeOver(form.SpecPanel->NameBox[0], "A");
+    test::Choose(form.ReactPanel->ABox[0], 0);
+    test::TypeOver(form.ReactPanel->koffBox[0], "=f9");  // a model that does not read is still discarded
     for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
         msgs.Answer(answer);
         form.NewButton->click();

@@ -144,6 +144,7 @@ TEST(MonteCarloPage, TheReportPrintsTheRunWithItsHistograms) {
     test::ScriptedMessages msgs;
     MonteTestForm form;
     form.ShowTwoCycleRun();
+    form.MonteModelReplaced = true;  // a run describes the model it ran on
     form.RunMonteButton->click();
     ASSERT_EQ(form.MonteSucceeded, 2) << (msgs.Count() ? msgs.Last().Text : "");
 
@@ -158,13 +159,21 @@ TEST(MonteCarloPage, TheReportPrintsTheRunWithItsHistograms) {
         dlg.OKBtn->click();
     });
     form.FilePrint();
-    PrintReportDlg = nullptr;
     QString all;
     for (const QString& page : test::PdfPageTexts(path)) all += page;
     EXPECT_TRUE(all.contains("Monte Carlo Results"));
     EXPECT_TRUE(all.contains("Succeeded: 2"));
     EXPECT_TRUE(all.contains("3. krev: A + B = C"));
     EXPECT_EQ(msgs.Count(), 0u);
+
+    // File New on the model page (or File Open of a model): the run describes
+    // another model, and the report no longer offers it.
+    msgs.Answer(MsgResult::Yes);
+    ASSERT_TRUE(form.DiscardModel());
+    QTimer::singleShot(0, &dlg, [&] { dlg.reject(); });
+    form.FilePrint();
+    EXPECT_FALSE(dlg.MonteCheck->isChecked() || dlg.MonteCheck->isEnabled());
+    PrintReportDlg = nullptr;
 }
 
 } // namespace
