@@ -60,10 +60,11 @@ class WindowProbePlugin : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "window_probe.json")
 public:
-    QObject* create(const QString& key, const QString& spec) override {
-        if (key.compare(QLatin1String("kivrawindowprobe"), Qt::CaseInsensitive) != 0 || spec.isEmpty())
+    // Qt hands over the text after the key's colon: the check's folder.
+    QObject* create(const QString& key, const QString& folder) override {
+        if (key.compare(QLatin1String("kivrawindowprobe"), Qt::CaseInsensitive) != 0 || folder.isEmpty())
             return nullptr;
-        return new WindowWatch(spec);
+        return new WindowWatch(folder);
     }
 };
 
