@@ -258,6 +258,9 @@ void TReport::PrintFitResults(const TReportResults& results) {
             } else {
                 DrawTable(G.PrintLeft, table, v->Rows, H);
                 G.PrintY += 2 * H;
+                // Where the rest of the page cannot hold it, it starts on the
+                // next, its header with its rows.
+                if (G.PrintY + TH > G.PrintBottom) NewPage();
                 DrawTable(G.PrintLeft, correlations, v->Rows, H);
             }
         } else {

@@ -201,7 +201,24 @@ TEST(Report, CorrelationsBesideTheFitTableOrOnTheirOwn) {
     EXPECT_TRUE(text[0].contains(QStringLiteral("Correlations")));
     EXPECT_FALSE(text[0].contains(QStringLiteral("Param")));
 
+    // Below a fit table that leaves too little of the page, the correlations
+    // start on the next page, header and rows together.
+    TResultsView many = ResultsOf(25);
+    many.Cell(2, 5) = "0.500";
+    many.Cell(25, 5) = "0.900";
+    rig.content.Results.View = &many;
+    rig.content.Results.ColWidths.assign(29, 0);
+    std::fill(rig.content.Results.ColWidths.begin() + 5, rig.content.Results.ColWidths.end(), 3);
+    rig.content.Results.ScreenZeroWidth = 1;
+    rig.settings.Fit = true;
+    rig.Print();
+    text = rig.PageTexts();
+    ASSERT_EQ(text.size(), 2u);
+    EXPECT_TRUE(text[0].contains(QStringLiteral("p25x")) && !text[0].contains(QStringLiteral("0.500")));
+    EXPECT_TRUE(text[1].contains(QStringLiteral("0.500")) && text[1].contains(QStringLiteral("0.900")));
+
     // One parameter has no correlations: nothing is printed for them.
+    rig.settings.Fit = false;
     const TResultsView one = ResultsOf(1);
     rig.content.Results.View = &one;
     rig.Print();
