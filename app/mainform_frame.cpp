@@ -518,7 +518,10 @@ void TMainForm::SplashTimerTimer() {
     SplashTimer->stop();
 }
 
-void TMainForm::ApplicationHint(const QString& hint) { StatusPanel0->setText(hint); }
+void TMainForm::ApplicationHint(const QString& hint) {
+    StatusPanel0->setText(hint);
+    StatusPanel0->setToolTip(QString());
+}
 
 void TMainForm::FileMenuClick() { ApplyEnabling(); }
 void TMainForm::DataMenuClick() { ApplyEnabling(); }
@@ -570,6 +573,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TMainForm::SetStatusText(const std::string& text) {
     StatusPanel0->setText(Q(text));
+    StatusPanel0->setToolTip(QString());  // a tool tip belongs to the text it explains
     StatusPanel0->repaint();
 }
 

@@ -3,7 +3,9 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -123,7 +125,12 @@ void TMainForm::FilePrint() {
 
     TReport report(printer, settings);
     if (report.Print(content)) {
-        if (!printer.ToRealPrinter()) SetStatusText("Report written to " + printer.OutputFile());
+        if (!printer.ToRealPrinter()) {
+            // The status line has room for the file's name; its tool tip holds the path.
+            const QString path = QString::fromStdString(printer.OutputFile());
+            SetStatusText("Report written to " + QFileInfo(path).fileName().toStdString());
+            StatusPanel0->setToolTip(path);
+        }
         return;
     }
     if (printer.ToRealPrinter())

@@ -239,7 +239,7 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
     options.ModelCheck->setChecked(false);
     const std::string first = (dir.path() + "/first.pdf").toStdString();
     const std::string missing = (dir.path() + "/no/such/folder/report.pdf").toStdString();
-    const std::string written = "Report written to " + first;
+    const std::string written = "Report written to first.pdf";
     struct Case {
         std::string answer, offered;  // "" cancels
         bool firstWritten;
@@ -262,7 +262,8 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
         QFile pdf(QString::fromStdString(first));
         EXPECT_EQ(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-", c.firstWritten);
         EXPECT_EQ(form.StatusPanel0->text().toStdString() == written, c.firstWritten);
-        form.StatusPanel0->clear();
+        EXPECT_EQ(form.StatusPanel0->toolTip().toStdString() == first, c.firstWritten);  // the whole path
+        form.SetStatusText("");
         if (c.message.empty()) {
             EXPECT_EQ(msgs.Count(), messages);
         } else {
