@@ -33,6 +33,7 @@ int DataPassFlags(const TReportSettings& s) {
 TReport::TReport(Printer& printer, const TReportSettings& settings) : P(printer), S(settings) {}
 
 bool TReport::Print(const TReportContent& content) {
+    P.SetPaper(S.PaperWidth, S.PaperHeight, S.Landscape);
     if (!P.BeginDoc()) return false;
     StampedPage = 0;
     PrintTimeStamp();

@@ -12,8 +12,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -273,9 +273,9 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
             EXPECT_EQ(msgs.Last().Icon, MsgIcon::Exclamation);
         }
     }
-    PrintReportDlg = nullptr;
 
-    // A report file there, Print Setup is confirmed: no question, nothing written.
+    // A report file there, Print Setup is confirmed: no question, nothing
+    // written, and the paper it chose kept for the reports after.
     {
         QFile old(QString::fromStdString(first));
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
@@ -284,9 +284,10 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
     QString okText;
     bool closed = false;
     QTimer::singleShot(0, [&okText, &closed] {
-        auto* setup = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        auto* setup = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(setup, nullptr);
-        for (const QLineEdit* field : setup->findChildren<QLineEdit*>()) EXPECT_FALSE(field->isVisible());
+        EXPECT_EQ(setup->windowTitle(), "Print Setup");
+        setup->findChild<QRadioButton*>(QStringLiteral("landscape"))->click();
         QPushButton* ok = setup->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
         okText = ok->text();
         ok->click();
@@ -297,6 +298,8 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
     form.FilePrintSetupItem->trigger();
     EXPECT_EQ(okText.toStdString(), "OK");
     EXPECT_TRUE(closed);
+    EXPECT_TRUE(options.Settings().Landscape);
+    PrintReportDlg = nullptr;
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"first.pdf"});
     QFile kept(QString::fromStdString(first));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
