@@ -308,9 +308,9 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
 
 namespace {
 
-// Whether the box, painted as the user sees it, shows all of its text: the
-// text's first and last positions both lie inside the box's text area.
-bool ShowsWhole(QLineEdit* box) {
+// Whether the box, painted as the user sees it, shows its text's first and
+// its last positions inside its text area.
+std::pair<bool, bool> ShownEnds(QLineEdit* box) {
     box->grab();  // paints, which scrolls the text to where the user sees it
     QStyleOptionFrame option;
     option.initFrom(box);
@@ -322,7 +322,7 @@ bool ShowsWhole(QLineEdit* box) {
     box->setCursorPosition(static_cast<int>(box->text().size()));
     const int last = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
     box->setCursorPosition(cursor);
-    return area.left() <= first && last <= area.right();
+    return {area.left() <= first && first <= area.right(), area.left() <= last && last <= area.right()};
 }
 
 } // namespace
@@ -376,10 +376,17 @@ TEST(MainForm, FilledBoxesShowTheirWholeValue) {
         km.show();
         km.MWBox->setText("150000");
         km.AllDownButton->click();
+        TPrintReportDlg options;
+        TReportSettings stored;
+        stored.AxisWidth = "2.50000000000000000";
+        options.SetSettings(stored);
+        options.Tabs->setCurrentWidget(options.OptionSheet);
+        options.show();
 
         const struct {
             QLineEdit* box;
             const char* text;
+            bool whole = true;  // else a box narrower than its text shows where it begins
         } cases[] = {
             {km.KmBox, "3.32571e+09"},
             {form.ReactPanel->konBox[0], "6.457e+05"}, {form.ReactPanel->koffBox[0], "8.888e-88"},
@@ -387,11 +394,12 @@ TEST(MainForm, FilledBoxesShowTheirWholeValue) {
             {injection.ConcEdit[0], "8.888e-88"},  {injection.StartEdit[0], "1.235e+05"},
             {injection.StopEdit[0], "8.888e+88"},  {injection.RIEdit[0], "-8.888e+88"},
             {injection.FlowEdit[0], "8.888e+88"},  {injection.StockConcBox, "8.888e-88"},
+            {options.AxisWidthBox, "2.50000000000000000", false},
         };
         for (const auto& c : cases) {
             SCOPED_TRACE(c.text);
             EXPECT_EQ(c.box->text().toStdString(), c.text);
-            EXPECT_TRUE(ShowsWhole(c.box));
+            EXPECT_EQ(ShownEnds(c.box), std::pair(true, c.whole));
         }
 
         // Every control of every page of the injection dialog and the data
