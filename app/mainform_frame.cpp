@@ -182,6 +182,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ModelPage->OnResize = [this](TPanel*) { ModelPageResize(); };
     // A desktop font that widened the panels' columns widens the window with them.
     ModelPage->setMinimumWidth(std::max(SpecPanel->ContentWidth(), ReactPanel->ContentWidth()));
+    // Tall enough from the start for a data page's six injection buttons.
+    ModelPage->setMinimumHeight(TSensTab::MinimumHeight());
 
     FitRunning = MonteRunning = FitStopped = false;
     CurrentCurve = -1;

@@ -448,6 +448,11 @@ TEST(MainForm, FilledBoxesShowTheirWholeValue) {
             EXPECT_EQ(label->toolTip(), n.whole ? QString() : name);
             EXPECT_GE(data->PagePlot->width(), TSensTab::MinPlotWidth);
         }
+        // At its lowest the window still shows all six injection buttons whole.
+        form.resize(form.width(), 0);
+        QApplication::processEvents();
+        const TSensTab* data = form.ActiveSensPage();
+        EXPECT_TRUE(data->LeftPanel->contentsRect().contains(data->InjButtons[MaxInj - 1]->geometry()));
     }
     QApplication::setFont(desktop);
     EXPECT_EQ(msgs.Count(), 0u);
@@ -584,7 +589,10 @@ TEST(MainForm, SpeciesPanelsSnapAndSizeTogether) {
     EXPECT_EQ(form.SensPage(0)->GetSplitterPos(), 72);
     EXPECT_EQ(form.SpecPanel->height(), 48);  // the model page's own bar moves its panel itself
 
-    // A window too low for the panels shrinks them all; below 200 nothing changes.
+    // A window too low for the panels shrinks them all; below 200 nothing
+    // changes. (Its own minimum keeps the window higher; a minimum of 0
+    // would not count as one set.)
+    form.setMinimumHeight(1);
     form.SpecPanel->resize(form.SpecPanel->width(), 168);
     form.resize(700, 300);
     EXPECT_EQ(form.SpecPanel->height(), 105);
@@ -622,6 +630,7 @@ TEST(MainForm, GaugeShowsTheRunState) {
 
 TEST(MainForm, ModelListClicksKeepTheScrollPosition) {
     TestForm form;
+    form.setMinimumHeight(1);  // lower than its own minimum, for a list that scrolls
     form.resize(700, 300);
     form.show();
     form.PageHolder->setCurrentWidget(form.PlotPage);
