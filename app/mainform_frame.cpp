@@ -24,6 +24,7 @@
 #include "app/mainform.h"
 #include "app/splash.h"
 #include "engine/numeric/randoms.h"
+#include "widgets/edit_box.h"
 #include "widgets/panel_parts.h"
 #include "widgets/plot.h"
 #include "widgets/reactpanel.h"
@@ -352,6 +353,9 @@ void TMainForm::BuildStatusLine() {
     StatusLine = statusBar();
     StatusPanel0 = MakeStatusPanel(StatusLine, 0);
     StatusPanel1 = MakeStatusPanel(StatusLine, 120);
+    // Wider where the desktop's font needs it for the longest sum of squares.
+    StatusPanel1->setText(QStringLiteral("Ssq: ") + LongestValue);
+    StatusPanel1->setFixedWidth(std::max(120, StatusPanel1->sizeHint().width()));
     StatusGauge = new TGauge(StatusLine, this);
     StatusGauge->setFixedWidth(100);
     StatusPanel3 = MakeStatusPanel(StatusLine, 50);

@@ -396,6 +396,8 @@ TEST(MainForm, FilledBoxesShowTheirWholeValue) {
             {injection.FlowEdit[0], "8.888e+88"},  {injection.StockConcBox, "8.888e-88"},
             {options.AxisWidthBox, "2.50000000000000000", false},
         };
+        form.SetSsqText("Ssq: 8.888e+88");  // and the status line's sum of squares
+        EXPECT_LE(form.StatusPanel1->sizeHint().width(), form.StatusPanel1->width());
         for (const auto& c : cases) {
             SCOPED_TRACE(c.text);
             EXPECT_EQ(c.box->text().toStdString(), c.text);
