@@ -143,9 +143,12 @@ void TMainForm::FilePrint() {
     TReport report(printer, settings);
     if (report.Print(content)) {
         if (!printer.ToRealPrinter()) {
-            // The status line has room for the file's name; its tool tip holds the path.
-            const QString path = QString::fromStdString(printer.OutputFile());
-            SetStatusText("Report written to " + QFileInfo(path).fileName().toStdString());
+            // The status line shows the file's name, its two ends where it is
+            // too long for the panel; the tool tip holds the whole path.
+            const QString path = QString::fromStdString(printer.OutputFile()), said = QStringLiteral("Report written to ");
+            const QFontMetrics fm = StatusPanel0->fontMetrics();
+            const int room = StatusPanel0->contentsRect().width() - fm.horizontalAdvance(said + QLatin1Char('x'));
+            SetStatusText((said + fm.elidedText(QFileInfo(path).fileName(), Qt::ElideMiddle, room)).toStdString());
             StatusPanel0->setToolTip(path);
         }
         return;

@@ -248,7 +248,9 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
         {first, (home.path() + "/KivraXP report.pdf").toStdString(), true, ""},
         {"", first, false, ""},
         {missing, first, false, "Unable to open file"},
+        {(home.path() + "/" + QString(150, QChar('x')) + ".pdf").toStdString(), missing, false, ""},
     };
+    form.show();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
         QFile::remove(QString::fromStdString(first));
@@ -263,6 +265,8 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
         EXPECT_EQ(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-", c.firstWritten);
         EXPECT_EQ(form.StatusPanel0->text().toStdString() == written, c.firstWritten);
         EXPECT_EQ(form.StatusPanel0->toolTip().toStdString() == first, c.firstWritten);  // the whole path
+        EXPECT_LE(form.StatusPanel0->sizeHint().width(), form.StatusPanel0->width());  // a long name's two ends
+        EXPECT_EQ(form.StatusPanel0->text().endsWith(QStringLiteral("x.pdf")), c.answer.ends_with("x.pdf"));
         form.SetStatusText("");
         if (c.message.empty()) {
             EXPECT_EQ(msgs.Count(), messages);
