@@ -24,6 +24,7 @@
 #include "app/mainform.h"
 #include "app/splash.h"
 #include "engine/numeric/randoms.h"
+#include "widgets/edit_box.h"
 #include "widgets/panel_parts.h"
 #include "widgets/plot.h"
 #include "widgets/reactpanel.h"
@@ -182,6 +183,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ModelPage->OnResize = [this](TPanel*) { ModelPageResize(); };
     // A desktop font that widened the panels' columns widens the window with them.
     ModelPage->setMinimumWidth(std::max(SpecPanel->ContentWidth(), ReactPanel->ContentWidth()));
+    // Tall enough from the start for a data page's six injection buttons.
+    ModelPage->setMinimumHeight(TSensTab::MinimumHeight());
 
     FitRunning = MonteRunning = FitStopped = false;
     CurrentCurve = -1;
@@ -350,6 +353,9 @@ void TMainForm::BuildStatusLine() {
     StatusLine = statusBar();
     StatusPanel0 = MakeStatusPanel(StatusLine, 0);
     StatusPanel1 = MakeStatusPanel(StatusLine, 120);
+    // Wider where the desktop's font needs it for the longest sum of squares.
+    StatusPanel1->setText(QStringLiteral("Ssq: ") + LongestValue);
+    StatusPanel1->setFixedWidth(std::max(120, StatusPanel1->sizeHint().width()));
     StatusGauge = new TGauge(StatusLine, this);
     StatusGauge->setFixedWidth(100);
     StatusPanel3 = MakeStatusPanel(StatusLine, 50);
@@ -518,7 +524,10 @@ void TMainForm::SplashTimerTimer() {
     SplashTimer->stop();
 }
 
-void TMainForm::ApplicationHint(const QString& hint) { StatusPanel0->setText(hint); }
+void TMainForm::ApplicationHint(const QString& hint) {
+    StatusPanel0->setText(hint);
+    StatusPanel0->setToolTip(QString());
+}
 
 void TMainForm::FileMenuClick() { ApplyEnabling(); }
 void TMainForm::DataMenuClick() { ApplyEnabling(); }
@@ -570,6 +579,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TMainForm::SetStatusText(const std::string& text) {
     StatusPanel0->setText(Q(text));
+    StatusPanel0->setToolTip(QString());  // a tool tip belongs to the text it explains
     StatusPanel0->repaint();
 }
 

@@ -3,8 +3,11 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -12,6 +15,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <memory>
 
 #include "app/mainform.h"
 #include "app/printreportdlg.h"
@@ -69,15 +73,30 @@ Printer& TMainForm::ReportPrinter() {
 }
 
 void TMainForm::PrintSetupDialog() {
-    QPrintDialog dlg(&ReportPrinter().Device(), this);
-    dlg.setWindowTitle(QStringLiteral("Print Setup"));
-    // The report chooses its own pages; the dialog chooses the printer and the paper.
-    dlg.setOptions(QAbstractPrintDialog::PrintToFile);
-    // Setting up prints nothing: its button confirms a choice.
-    for (QDialogButtonBox* buttons : dlg.findChildren<QDialogButtonBox*>())
-        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
-    new HideFileField(&dlg);
-    dlg.exec();
+    Printer& printer = ReportPrinter();
+    // The dialog opens on the paper kept from the last setup.
+    if (PrintReportDlg) {
+        const TReportSettings kept = PrintReportDlg->Settings();
+        printer.SetPaper(kept.PaperWidth, kept.PaperHeight, kept.Landscape);
+    }
+    std::unique_ptr<QDialog> dlg;
+    if (Printer::SystemHasPrinter()) {
+        auto print = std::make_unique<QPrintDialog>(&printer.Device(), this);
+        // The report chooses its own pages; the dialog chooses the printer and
+        // (under Properties) the paper.
+        print->setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+        // Setting up prints nothing: its button confirms a choice.
+        for (QDialogButtonBox* buttons : print->findChildren<QDialogButtonBox*>())
+            if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
+        new HideFileField(print.get());
+        dlg = std::move(print);
+    } else {
+        // With no printer to choose, a PDF file's paper and orientation are all there is.
+        dlg = std::make_unique<QPageSetupDialog>(&printer.Device(), this);
+    }
+    dlg->setWindowTitle(QStringLiteral("Print Setup"));
+    if (dlg->exec() == QDialog::Accepted && PrintReportDlg)
+        PrintReportDlg->KeepPaper(printer.PaperWidth(), printer.PaperHeight(), printer.Landscape());
 }
 
 void TMainForm::FilePrint() {
@@ -124,7 +143,15 @@ void TMainForm::FilePrint() {
 
     TReport report(printer, settings);
     if (report.Print(content)) {
-        if (!printer.ToRealPrinter()) SetStatusText("Report written to " + printer.OutputFile());
+        if (!printer.ToRealPrinter()) {
+            // The status line shows the file's name, its two ends where it is
+            // too long for the panel; the tool tip holds the whole path.
+            const QString path = QString::fromStdString(printer.OutputFile()), said = QStringLiteral("Report written to ");
+            const QFontMetrics fm = StatusPanel0->fontMetrics();
+            const int room = StatusPanel0->contentsRect().width() - fm.horizontalAdvance(said + QLatin1Char('x'));
+            SetStatusText((said + fm.elidedText(QFileInfo(path).fileName(), Qt::ElideMiddle, room)).toStdString());
+            StatusPanel0->setToolTip(path);
+        }
         return;
     }
     if (printer.ToRealPrinter())

@@ -62,6 +62,20 @@ bool StoredFlag(QSettings& store, const char* key, bool current) {
     return v.isValid() ? v.toBool() : current;
 }
 
+// A paper side in points, up to 200 inches.
+int StoredSide(QSettings& store, const char* key) {
+    bool ok = false;
+    const int v = store.value(QString::fromLatin1(key)).toInt(&ok);
+    return ok && v > 0 && v <= 14400 ? v : 0;
+}
+
+// Into the store's open group.
+void PutPaper(QSettings& store, int width, int height, bool landscape) {
+    store.setValue(QStringLiteral("PaperWidth"), width);
+    store.setValue(QStringLiteral("PaperHeight"), height);
+    store.setValue(QStringLiteral("Landscape"), landscape);
+}
+
 std::string StoredText(QSettings& store, const char* key, const std::string& current) {
     const QVariant v = store.value(QString::fromLatin1(key));
     // A pen width is a few characters; anything else is not one of ours.
@@ -190,6 +204,18 @@ void TPrintReportDlg::FollowPages(bool resultsShown, bool monteShown) {
     MonteCheckClick();
 }
 
+void TPrintReportDlg::KeepPaper(int width, int height, bool landscape) {
+    PaperWidth = width;
+    PaperHeight = height;
+    Landscape = landscape;
+    if (!Store) return;
+    // Only the paper: the other choices wait for the dialog's OK.
+    Store->beginGroup(QStringLiteral("PrintReport"));
+    PutPaper(*Store, width, height, landscape);
+    Store->endGroup();
+    Store->sync();
+}
+
 TReportSettings TPrintReportDlg::Settings() const {
     TReportSettings s;
     s.Plots = PlotCheck->isChecked();
@@ -212,6 +238,9 @@ TReportSettings TPrintReportDlg::Settings() const {
     s.CopyFormat = CopyFormatCheck->isChecked();
     s.AxisWidth = AxisWidthBox->text().toStdString();
     s.LineWidth = LineWidthBox->text().toStdString();
+    s.PaperWidth = PaperWidth;
+    s.PaperHeight = PaperHeight;
+    s.Landscape = Landscape;
     return s;
 }
 
@@ -236,6 +265,9 @@ void TPrintReportDlg::SetSettings(const TReportSettings& s) {
     CopyFormatCheck->setChecked(s.CopyFormat);
     FillBox(AxisWidthBox, QString::fromStdString(s.AxisWidth));
     FillBox(LineWidthBox, QString::fromStdString(s.LineWidth));
+    PaperWidth = s.PaperWidth;
+    PaperHeight = s.PaperHeight;
+    Landscape = s.Landscape;
 }
 
 // "Fit results" and "Monte Carlo results" are not stored: every print sets
@@ -261,6 +293,10 @@ void TPrintReportDlg::LoadSettings(QSettings& store) {
     s.CopyFormat = StoredFlag(store, "CopyFormat", s.CopyFormat);
     s.AxisWidth = StoredText(store, "AxisWidth", s.AxisWidth);
     s.LineWidth = StoredText(store, "LineWidth", s.LineWidth);
+    s.PaperWidth = StoredSide(store, "PaperWidth");
+    s.PaperHeight = StoredSide(store, "PaperHeight");
+    if (!s.PaperWidth || !s.PaperHeight) s.PaperWidth = s.PaperHeight = 0;
+    s.Landscape = StoredFlag(store, "Landscape", s.Landscape);
     store.endGroup();
     SetSettings(s);
 }
@@ -287,6 +323,7 @@ void TPrintReportDlg::SaveSettings(QSettings& store) const {
     put("CopyFormat", s.CopyFormat);
     put("AxisWidth", QString::fromStdString(s.AxisWidth));
     put("LineWidth", QString::fromStdString(s.LineWidth));
+    PutPaper(store, s.PaperWidth, s.PaperHeight, s.Landscape);
     store.endGroup();
 }
 

@@ -89,6 +89,9 @@ public:
     // and enabled while its page's tab is shown, else unticked and disabled.
     void FollowPages(bool resultsShown, bool monteShown);
 
+    // The paper confirmed in Print Setup, kept at once for the next print.
+    void KeepPaper(int width, int height, bool landscape);
+
     TReportSettings Settings() const;
     void SetSettings(const TReportSettings& s);
     void LoadSettings(QSettings& store);
@@ -102,6 +105,8 @@ protected:
 private:
     void ShowSheet(QWidget* sheet, bool shown);
     std::unique_ptr<QSettings> Store;
+    int PaperWidth = 0, PaperHeight = 0;  // points; 0 x 0: the printer's own
+    bool Landscape = false;
 };
 
 // The program's report options dialog, made at start-up.

@@ -33,6 +33,7 @@ int DataPassFlags(const TReportSettings& s) {
 TReport::TReport(Printer& printer, const TReportSettings& settings) : P(printer), S(settings) {}
 
 bool TReport::Print(const TReportContent& content) {
+    P.SetPaper(S.PaperWidth, S.PaperHeight, S.Landscape);
     if (!P.BeginDoc()) return false;
     StampedPage = 0;
     PrintTimeStamp();
@@ -258,6 +259,9 @@ void TReport::PrintFitResults(const TReportResults& results) {
             } else {
                 DrawTable(G.PrintLeft, table, v->Rows, H);
                 G.PrintY += 2 * H;
+                // Where the rest of the page cannot hold it, it starts on the
+                // next, its header with its rows.
+                if (G.PrintY + TH > G.PrintBottom) NewPage();
                 DrawTable(G.PrintLeft, correlations, v->Rows, H);
             }
         } else {

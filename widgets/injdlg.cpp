@@ -228,8 +228,16 @@ void TInjDlg::Build() {
     for (QWidget* w : {OKBtn, CancelBtn}) w->move(w->x(), w->y() + taller);
     ButtonParent->move(ButtonParent->x(), ButtonParent->y() + down);
     const int formHeight = std::max(FormHeight + down + taller, OKBtn->geometry().bottom() + 1 + FootMargin);
-    setFixedSize(FormWidth + right, formHeight);
     PageControl->setGeometry(0, 0, FormWidth + right, formHeight);
+    BuiltSize = QSize(FormWidth + right, formHeight);
+    for (QWidget* w : {static_cast<QWidget*>(PlotPanel), static_cast<QWidget*>(Plot)})
+        Anchors.push_back({w, w->geometry(), GrowWidth | GrowHeight});
+    for (QWidget* w : {static_cast<QWidget*>(StartTrack), static_cast<QWidget*>(StopTrack)})
+        Anchors.push_back({w, w->geometry(), GrowWidth | FollowBottom});
+    for (QWidget* w : {StartColor, StopColor}) Anchors.push_back({w, w->geometry(), FollowBottom});
+    for (QWidget* w : {OKBtn, CancelBtn}) Anchors.push_back({w, w->geometry(), FollowRight | FollowBottom});
+    setMinimumSize(BuiltSize);
+    resize(BuiltSize);
 
     if (Inj < 0) {
         setWindowTitle(QStringLiteral("Edit Data Set"));
@@ -560,6 +568,25 @@ void TInjDlg::ShowSingleClick() {
 void TInjDlg::NextCurveClick() {
     const int shown = Plot->GetCurve();
     if (shown >= 0) Plot->SetCurve(NextCurve(shown));
+}
+
+void TInjDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (BuiltSize.isEmpty()) return;  // still building
+    const int dw = std::max(0, width() - BuiltSize.width()), dh = std::max(0, height() - BuiltSize.height());
+    PageControl->resize(size());
+    for (const TAnchor& a : Anchors) {
+        QRect r = a.Built.translated(a.How & FollowRight ? dw : 0, a.How & FollowBottom ? dh : 0);
+        if (a.How & GrowWidth) r.setWidth(r.width() + dw);
+        if (a.How & GrowHeight) r.setHeight(r.height() + dh);
+        a.Control->setGeometry(r);
+    }
+    // A pixel a step, as at the built width. A thumb the new end moves is no
+    // move of the user's; the plot's next picture places both anew.
+    for (TPlotTrack* track : {StartTrack, StopTrack}) {
+        const QSignalBlocker quiet(track);
+        track->setMaximum(TrackMax + dw);
+    }
 }
 
 // ---- time lines --------------------------------------------------------------------------

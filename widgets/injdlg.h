@@ -134,6 +134,10 @@ protected:
     void ConcRefused(int row) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Enlarged by the user, the plot grows with the dialog; the track bars and
+    // their swatches stay under it, OK and Cancel in the corner, and the
+    // page's controls where they are.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Build();
@@ -151,6 +155,16 @@ private:
     int PlotLeft() const;
     void SetTrack(TPlotTrack* track, int linePos);
     bool ShowsOneCurve() const;
+    // Where resizeEvent puts a control: its place in the dialog as built,
+    // moved or stretched by what the dialog grew.
+    enum : int { GrowWidth = 1, GrowHeight = 2, FollowRight = 4, FollowBottom = 8 };
+    struct TAnchor {
+        QWidget* Control;
+        QRect Built;
+        int How;
+    };
+    std::vector<TAnchor> Anchors;
+    QSize BuiltSize;
 };
 
 } // namespace kivra

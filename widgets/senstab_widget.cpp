@@ -26,6 +26,11 @@ constexpr int SpecPanelHeight = 168;
 constexpr int SplitterHeight = 5;
 constexpr int SplitterMinSize = 70;
 constexpr int LeftPanelWidth = 200;
+// The left panel's buttons: the edit button, then the six slots below it.
+constexpr int ButtonInset = 4;
+constexpr int FirstSlotTop = 37;
+constexpr int SlotStep = 29;
+constexpr int ButtonHeight = 28;
 // Room kept between a label's text and the left panel's right edge.
 constexpr int FileNameMargin = 2;
 constexpr int LabelMargin = 6;
@@ -36,8 +41,13 @@ QString InjResource(int j, bool full) {
 
 } // namespace
 
+int TSensTab::MinimumHeight() {
+    return SpecPanelHeight + SplitterHeight + FirstSlotTop + SlotStep * (MaxInj - 1) + ButtonHeight + ButtonInset;
+}
+
 TSensTab::TSensTab(QWidget* parent) : QWidget(parent) {
     InitSensTabResources();
+    setMinimumHeight(MinimumHeight());
 
     SpecPanel = new TSpecPanel(this);
     SpecPanel->SetIsDataPage(true);
@@ -84,15 +94,15 @@ TSensTab::TSensTab(QWidget* parent) : QWidget(parent) {
 
     auto makeButton = [this](int top, int tag, const QString& picture) {
         auto* button = new QToolButton(LeftPanel);
-        button->setGeometry(4, top, 31, 28);
+        button->setGeometry(ButtonInset, top, 31, ButtonHeight);
         button->setFocusPolicy(Qt::NoFocus);
         button->setIconSize(QSize(22, 20));
         SetButtonPicture(button, picture);
         connect(button, &QToolButton::clicked, this, [this, tag] { InjButtonClick(tag); });
         return button;
     };
-    EditDataButton = makeButton(4, -1, QStringLiteral("EDITDATA"));
-    for (int j = 0; j < MaxInj; ++j) InjButtons[j] = makeButton(37 + 29 * j, j, InjResource(j, false));
+    EditDataButton = makeButton(ButtonInset, -1, QStringLiteral("EDITDATA"));
+    for (int j = 0; j < MaxInj; ++j) InjButtons[j] = makeButton(FirstSlotTop + SlotStep * j, j, InjResource(j, false));
 
     PlaceControls();
     LabelsChanged();

@@ -64,6 +64,9 @@ public:
     // The plot keeps at least this width while the left panel grows for a long
     // file name or a large font.
     static constexpr int MinPlotWidth = 250;
+    // The height at which the species panel has its first height and the
+    // left panel shows all six injection buttons whole.
+    static int MinimumHeight();
 
     // Resource name of the picture a slot button shows ("INJ1EMPTY" ...).
     QString InjPicture(int j) const;

@@ -147,8 +147,26 @@ bool TKmCalcCore::DKm() {
                                            Value(KmCalcBox::Height), Value(KmCalcBox::Length)));
 }
 
-bool TKmCalcCore::AllUp() { return KmD() && DF() && FRad(); }
+bool TKmCalcCore::RunChain(std::initializer_list<ChainStep> steps) {
+    bool going = true;
+    for (const ChainStep& s : steps) {
+        if (going) going = (this->*s.Step)();
+        if (!going) SetBoxText(s.Target, "");
+    }
+    return going;
+}
 
-bool TKmCalcCore::AllDown() { return MWRad() && RadF() && FD() && DKm(); }
+bool TKmCalcCore::AllUp() {
+    return RunChain({{&TKmCalcCore::KmD, KmCalcBox::Diff},
+                     {&TKmCalcCore::DF, KmCalcBox::Friction},
+                     {&TKmCalcCore::FRad, KmCalcBox::Radius}});
+}
+
+bool TKmCalcCore::AllDown() {
+    return RunChain({{&TKmCalcCore::MWRad, KmCalcBox::Radius},
+                     {&TKmCalcCore::RadF, KmCalcBox::Friction},
+                     {&TKmCalcCore::FD, KmCalcBox::Diff},
+                     {&TKmCalcCore::DKm, KmCalcBox::Km}});
+}
 
 } // namespace kivra

@@ -3,6 +3,7 @@
 // weight, hydrodynamic radius, frictional coefficient, diffusion coefficient
 // and the flow cell's mass-transport coefficient km, in the units its boxes
 // show (cm, g, s, ul/min, degrees Celsius, RU/(M s)).
+#include <initializer_list>
 #include <string>
 
 namespace kivra {
@@ -53,8 +54,8 @@ public:
     bool KmD();    // km -> D
     bool DKm();    // D -> km
     // km to D to f to radius, and MW to radius to f to D to km. Each stops at
-    // the first step that fails, so that no box is computed from a neighbour
-    // that no longer belongs to the others.
+    // the first step that fails and empties the boxes it did not reach, so
+    // that nothing shown or copied belongs to other inputs.
     bool AllUp();
     bool AllDown();
 
@@ -69,6 +70,12 @@ private:
                  double (*formula)(double, double));
     // The three geometry checks that both km steps make, in their order.
     bool GeometryGiven();
+    // The steps in order, each writing its box; true when all of them did.
+    struct ChainStep {
+        bool (TKmCalcCore::*Step)();
+        KmCalcBox Target;
+    };
+    bool RunChain(std::initializer_list<ChainStep> steps);
 };
 
 } // namespace kivra

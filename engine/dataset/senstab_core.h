@@ -26,9 +26,6 @@ constexpr int PointHidden = 16;   // never drawn
 constexpr int MaxPointsPerCurve = 10000000;
 constexpr int MaxCurves = 100000;
 
-// Solves a x = b with a decomposition from ludcmp; b becomes x. 1-based.
-void LUBackSubstitute(double** a, int n, int* indx, double* b);
-
 struct TInjHandOff;
 
 // The page's copy of the model (counts, species values, stocks, flow factor)

@@ -1,5 +1,5 @@
-// The page's linear solves: the smoothing's and the integrator's entry to the
-// decomposition of engine/numeric/lu.h, with the row scales the page can lend.
+// The page's decomposition: the smoothing's and the integrator's entry to
+// engine/numeric/lu.h, with the row scales the page can lend.
 #include "engine/dataset/senstab_core.h"
 #include "engine/numeric/lu.h"
 #include "engine/numeric/vectors.h"
@@ -21,7 +21,5 @@ const char* TSensTabCore::ludcmp(double** a, int n, int* indx, double* d) {
     }
     return LUDecompose(a, n, indx, d, vv, nullptr);
 }
-
-void LUBackSubstitute(double** a, int n, int* indx, double* b) { LUSolve(a, n, indx, b, nullptr); }
 
 } // namespace kivra

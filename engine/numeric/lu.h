@@ -100,6 +100,9 @@ void LUSolve(Rows a, Size n, const int* indx, double* b, const double* invPivot)
     LUSubstitute(a, n, b, invPivot, b);
 }
 
+// LUSolve for an allocated matrix, as the smoothing solves its normal equations.
+void LUBackSubstitute(double** a, int n, const int* indx, double* b);
+
 // The order the row swaps leave the right-hand side in: row i takes b[perm[i]].
 inline void LUPermutation(const int* indx, int n, int* perm) {
     for (int i = 1; i <= n; ++i) perm[i] = i;

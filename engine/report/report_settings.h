@@ -29,6 +29,10 @@ struct TReportSettings {
     // "Options"
     bool UseColor = true, CopyFormat = false;
     std::string AxisWidth = "3", LineWidth = "1";
+    // Print Setup: the paper in points as it stands upright (0 x 0 keeps the
+    // printer's own) and whether the page lies across.
+    int PaperWidth = 0, PaperHeight = 0;
+    bool Landscape = false;
 };
 
 // A pen width typed in the dialog: the decimal number truncated to a whole

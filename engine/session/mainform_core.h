@@ -116,7 +116,6 @@ public:
     // The results part into Results (ResultsChanged follows). A missing or damaged
     // part hides the results page; false then.
     bool ReadResults(TSensTabCore::FileText& f);
-    void WriteResults(std::string& out) const;
 
 private:
     // The end of a load: the model list's groups as for a new model, then the synchronisation.

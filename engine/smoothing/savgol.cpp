@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "engine/dataset/senstab_core.h"
+#include "engine/numeric/lu.h"
 
 namespace kivra {
 

@@ -1,5 +1,6 @@
 #include "platform/qt/printer.h"
 
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -17,7 +18,16 @@ Printer::Printer() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolutio
     if (QPrinterInfo::defaultPrinter().isNull()) {
         printer_->setOutputFormat(QPrinter::PdfFormat);
         printer_->setResolution(PdfResolution);
+        printer_->setPageSize(QPageSize(LocalePaper(QLocale::system())));
     }
+}
+
+bool Printer::SystemHasPrinter() { return !QPrinterInfo::availablePrinters().isEmpty(); }
+
+// A locale that measures in miles and pounds prints on Letter; the British
+// one measures in both, on A4.
+QPageSize::PageSizeId Printer::LocalePaper(const QLocale& locale) {
+    return locale.measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4;
 }
 
 Printer::~Printer() {
@@ -56,6 +66,15 @@ void Printer::EndDoc() {
     painter_->end();
     painter_.reset();
 }
+
+void Printer::SetPaper(int width, int height, bool landscape) {
+    if (width > 0 && height > 0) printer_->setPageSize(QPageSize(QSize(width, height), QString(), QPageSize::FuzzyMatch));
+    printer_->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+
+int Printer::PaperWidth() const { return printer_->pageLayout().pageSize().sizePoints().width(); }
+int Printer::PaperHeight() const { return printer_->pageLayout().pageSize().sizePoints().height(); }
+bool Printer::Landscape() const { return printer_->pageLayout().orientation() == QPageLayout::Landscape; }
 
 int Printer::PageWidth() const { return printer_->width(); }
 int Printer::PageHeight() const { return printer_->height(); }

@@ -107,7 +107,8 @@ TEST(KmCalc, StepsWithoutARealResultShowAMessageAndChangeNoBox) {
     }
 }
 
-// A failed step ends the chain: a km that stays belongs to no box shown.
+// A failed step ends the chain and empties the boxes it did not reach: what
+// stays shown, and Copy, belongs to the inputs.
 TEST(KmCalc, ChainsStopAtTheFirstMessage) {
     test::ScriptedMessages msgs;
     MapCalc calc;
@@ -116,13 +117,15 @@ TEST(KmCalc, ChainsStopAtTheFirstMessage) {
     EXPECT_FALSE(calc.AllDown());  // MW empty: radius and f become 0, then f = 0 stops
     EXPECT_EQ(calc.Texts[Box::Radius], "0.00000e+00");
     EXPECT_EQ(calc.Texts[Box::Friction], "0.00000e+00");
-    EXPECT_EQ(calc.Texts[Box::Diff], "7.88279e-07");
-    EXPECT_EQ(calc.Texts[Box::Km], "3.32571e+09");
+    EXPECT_EQ(calc.Texts[Box::Diff], "");
+    EXPECT_EQ(calc.Texts[Box::Km], "");
 
     calc.Texts[Box::MW] = "150000";
+    calc.Texts[Box::Km] = "3.32571e+09";
     calc.Texts[Box::Flow] = "0";
     EXPECT_FALSE(calc.AllUp());
-    EXPECT_EQ(calc.Texts[Box::Friction], "0.00000e+00");
+    EXPECT_EQ(calc.Texts[Box::Diff] + calc.Texts[Box::Friction] + calc.Texts[Box::Radius], "");
+    EXPECT_EQ(calc.Texts[Box::Km], "3.32571e+09");
     ASSERT_EQ(msgs.Count(), 2u);
     EXPECT_EQ(msgs.All()[0].Text, "Frictional coefficient is zero");
     EXPECT_EQ(msgs.All()[1].Text, "Flow rate is zero");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/dataset/senstab_core.h"
+#include "engine/numeric/lu.h"
 #include "engine/numeric/vectors.h"
 
 using namespace kivra;

@@ -183,9 +183,22 @@ TEST(InjDlg, TrackBarsMoveTheTimeLinesAndTypedTimesMoveThem) {
     EXPECT_EQ(d->StartEdit[0]->text().toStdString(), FormatValue("", d.h.Start[0]));
     const double moved = d.h.Start[0];
 
+    // Enlarged, the plot grows with the dialog, the rows keep their places, OK
+    // its corner, and the thumbs stand on their lines, a late one too.
+    const QRect row = d->StartEdit[0]->geometry(), panel = d->PlotPanel->geometry();
+    const QPoint corner = d->rect().bottomRight() - d->OKBtn->geometry().bottomRight();
+    d->resize(d->size() + QSize(200, 100));
+    QApplication::processEvents();
+    d->Plot->Repaint();
+    EXPECT_EQ(d->PlotPanel->geometry(), panel.adjusted(0, 0, 200, 100));
+    EXPECT_EQ(d->StartEdit[0]->geometry(), row);
+    EXPECT_EQ(d->rect().bottomRight() - d->OKBtn->geometry().bottomRight(), corner);
+    EXPECT_EQ(d->StartTrack->value(), plotLeft + d->Plot->GetStartPos() - d->StartTrack->x() - 7);
+
     test::TypeOver(d->StopEdit[0], "75");  // a typed time moves its line at once
     EXPECT_EQ(d.h.Stop[0], 75);
     EXPECT_GT(d->Plot->GetStopPos(), startPos + 40);
+    EXPECT_EQ(d->StopTrack->value(), plotLeft + d->Plot->GetStopPos() - d->StopTrack->x() - 7);
     d->PageControl->setCurrentWidget(d->FlowPage);
     EXPECT_FALSE(d->StopTrack->isEnabled());
     EXPECT_EQ(d->StopColor->palette().color(QPalette::Window), QColor(192, 192, 192));

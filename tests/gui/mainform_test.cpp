@@ -12,8 +12,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -239,7 +239,7 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
     options.ModelCheck->setChecked(false);
     const std::string first = (dir.path() + "/first.pdf").toStdString();
     const std::string missing = (dir.path() + "/no/such/folder/report.pdf").toStdString();
-    const std::string written = "Report written to " + first;
+    const std::string written = "Report written to first.pdf";
     struct Case {
         std::string answer, offered;  // "" cancels
         bool firstWritten;
@@ -248,7 +248,9 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
         {first, (home.path() + "/KivraXP report.pdf").toStdString(), true, ""},
         {"", first, false, ""},
         {missing, first, false, "Unable to open file"},
+        {(home.path() + "/" + QString(150, QChar('x')) + ".pdf").toStdString(), missing, false, ""},
     };
+    form.show();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
         QFile::remove(QString::fromStdString(first));
@@ -262,7 +264,10 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
         QFile pdf(QString::fromStdString(first));
         EXPECT_EQ(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-", c.firstWritten);
         EXPECT_EQ(form.StatusPanel0->text().toStdString() == written, c.firstWritten);
-        form.StatusPanel0->clear();
+        EXPECT_EQ(form.StatusPanel0->toolTip().toStdString() == first, c.firstWritten);  // the whole path
+        EXPECT_LE(form.StatusPanel0->sizeHint().width(), form.StatusPanel0->width());  // a long name's two ends
+        EXPECT_EQ(form.StatusPanel0->text().endsWith(QStringLiteral("x.pdf")), c.answer.ends_with("x.pdf"));
+        form.SetStatusText("");
         if (c.message.empty()) {
             EXPECT_EQ(msgs.Count(), messages);
         } else {
@@ -272,9 +277,9 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
             EXPECT_EQ(msgs.Last().Icon, MsgIcon::Exclamation);
         }
     }
-    PrintReportDlg = nullptr;
 
-    // A report file there, Print Setup is confirmed: no question, nothing written.
+    // A report file there, Print Setup is confirmed: no question, nothing
+    // written, and the paper it chose kept for the reports after.
     {
         QFile old(QString::fromStdString(first));
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
@@ -283,9 +288,10 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
     QString okText;
     bool closed = false;
     QTimer::singleShot(0, [&okText, &closed] {
-        auto* setup = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        auto* setup = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(setup, nullptr);
-        for (const QLineEdit* field : setup->findChildren<QLineEdit*>()) EXPECT_FALSE(field->isVisible());
+        EXPECT_EQ(setup->windowTitle(), "Print Setup");
+        setup->findChild<QRadioButton*>(QStringLiteral("landscape"))->click();
         QPushButton* ok = setup->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
         okText = ok->text();
         ok->click();
@@ -296,6 +302,8 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
     form.FilePrintSetupItem->trigger();
     EXPECT_EQ(okText.toStdString(), "OK");
     EXPECT_TRUE(closed);
+    EXPECT_TRUE(options.Settings().Landscape);
+    PrintReportDlg = nullptr;
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"first.pdf"});
     QFile kept(QString::fromStdString(first));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
@@ -304,9 +312,9 @@ TEST(MainForm, ReportToAPdfFileGoesWhereTheUserSaysAndSetupWritesNothing) {
 
 namespace {
 
-// Whether the box, painted as the user sees it, shows all of its text: the
-// text's first and last positions both lie inside the box's text area.
-bool ShowsWhole(QLineEdit* box) {
+// Whether the box, painted as the user sees it, shows its text's first and
+// its last positions inside its text area.
+std::pair<bool, bool> ShownEnds(QLineEdit* box) {
     box->grab();  // paints, which scrolls the text to where the user sees it
     QStyleOptionFrame option;
     option.initFrom(box);
@@ -318,7 +326,7 @@ bool ShowsWhole(QLineEdit* box) {
     box->setCursorPosition(static_cast<int>(box->text().size()));
     const int last = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
     box->setCursorPosition(cursor);
-    return area.left() <= first && last <= area.right();
+    return {area.left() <= first && first <= area.right(), area.left() <= last && last <= area.right()};
 }
 
 } // namespace
@@ -372,10 +380,17 @@ TEST(MainForm, FilledBoxesShowTheirWholeValue) {
         km.show();
         km.MWBox->setText("150000");
         km.AllDownButton->click();
+        TPrintReportDlg options;
+        TReportSettings stored;
+        stored.AxisWidth = "2.50000000000000000";
+        options.SetSettings(stored);
+        options.Tabs->setCurrentWidget(options.OptionSheet);
+        options.show();
 
         const struct {
             QLineEdit* box;
             const char* text;
+            bool whole = true;  // else a box narrower than its text shows where it begins
         } cases[] = {
             {km.KmBox, "3.32571e+09"},
             {form.ReactPanel->konBox[0], "6.457e+05"}, {form.ReactPanel->koffBox[0], "8.888e-88"},
@@ -383,11 +398,14 @@ TEST(MainForm, FilledBoxesShowTheirWholeValue) {
             {injection.ConcEdit[0], "8.888e-88"},  {injection.StartEdit[0], "1.235e+05"},
             {injection.StopEdit[0], "8.888e+88"},  {injection.RIEdit[0], "-8.888e+88"},
             {injection.FlowEdit[0], "8.888e+88"},  {injection.StockConcBox, "8.888e-88"},
+            {options.AxisWidthBox, "2.50000000000000000", false},
         };
+        form.SetSsqText("Ssq: 8.888e+88");  // and the status line's sum of squares
+        EXPECT_LE(form.StatusPanel1->sizeHint().width(), form.StatusPanel1->width());
         for (const auto& c : cases) {
             SCOPED_TRACE(c.text);
             EXPECT_EQ(c.box->text().toStdString(), c.text);
-            EXPECT_TRUE(ShowsWhole(c.box));
+            EXPECT_EQ(ShownEnds(c.box), std::pair(true, c.whole));
         }
 
         // Every control of every page of the injection dialog and the data
@@ -436,6 +454,11 @@ TEST(MainForm, FilledBoxesShowTheirWholeValue) {
             EXPECT_EQ(label->toolTip(), n.whole ? QString() : name);
             EXPECT_GE(data->PagePlot->width(), TSensTab::MinPlotWidth);
         }
+        // At its lowest the window still shows all six injection buttons whole.
+        form.resize(form.width(), 0);
+        QApplication::processEvents();
+        const TSensTab* data = form.ActiveSensPage();
+        EXPECT_TRUE(data->LeftPanel->contentsRect().contains(data->InjButtons[MaxInj - 1]->geometry()));
     }
     QApplication::setFont(desktop);
     EXPECT_EQ(msgs.Count(), 0u);
@@ -572,7 +595,10 @@ TEST(MainForm, SpeciesPanelsSnapAndSizeTogether) {
     EXPECT_EQ(form.SensPage(0)->GetSplitterPos(), 72);
     EXPECT_EQ(form.SpecPanel->height(), 48);  // the model page's own bar moves its panel itself
 
-    // A window too low for the panels shrinks them all; below 200 nothing changes.
+    // A window too low for the panels shrinks them all; below 200 nothing
+    // changes. (Its own minimum keeps the window higher; a minimum of 0
+    // would not count as one set.)
+    form.setMinimumHeight(1);
     form.SpecPanel->resize(form.SpecPanel->width(), 168);
     form.resize(700, 300);
     EXPECT_EQ(form.SpecPanel->height(), 105);
@@ -610,6 +636,7 @@ TEST(MainForm, GaugeShowsTheRunState) {
 
 TEST(MainForm, ModelListClicksKeepTheScrollPosition) {
     TestForm form;
+    form.setMinimumHeight(1);  // lower than its own minimum, for a list that scrolls
     form.resize(700, 300);
     form.show();
     form.PageHolder->setCurrentWidget(form.PlotPage);

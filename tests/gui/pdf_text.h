@@ -28,6 +28,7 @@ struct PdfWord {
     int Page = 0;  // from 1
     double XMin = 0, YMin = 0, XMax = 0, YMax = 0;
     QString Text;
+    double PageWidth = 0, PageHeight = 0;
 };
 
 // Every word of the file in reading order.
@@ -37,18 +38,21 @@ inline std::vector<PdfWord> PdfWords(const QString& path) {
     if (!p.waitForFinished(30000)) return {};
     const QString html = QString::fromUtf8(p.readAllStandardOutput());
     static const QRegularExpression tag(
-        QStringLiteral("(<page )|<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
+        QStringLiteral("(<page width=\"([0-9.]+)\" height=\"([0-9.]+)\")|<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
                        "yMax=\"([0-9.]+)\">([^<]*)</word>"));
     std::vector<PdfWord> words;
     int page = 0;
+    double width = 0, height = 0;
     for (auto it = tag.globalMatch(html); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         if (m.capturedLength(1) > 0) {
             ++page;
+            width = m.captured(2).toDouble();
+            height = m.captured(3).toDouble();
             continue;
         }
-        words.push_back({page, m.captured(2).toDouble(), m.captured(3).toDouble(), m.captured(4).toDouble(),
-                         m.captured(5).toDouble(), m.captured(6)});
+        words.push_back({page, m.captured(4).toDouble(), m.captured(5).toDouble(), m.captured(6).toDouble(),
+                         m.captured(7).toDouble(), m.captured(8), width, height});
     }
     return words;
 }

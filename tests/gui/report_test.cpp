@@ -201,7 +201,24 @@ TEST(Report, CorrelationsBesideTheFitTableOrOnTheirOwn) {
     EXPECT_TRUE(text[0].contains(QStringLiteral("Correlations")));
     EXPECT_FALSE(text[0].contains(QStringLiteral("Param")));
 
+    // Below a fit table that leaves too little of the page, the correlations
+    // start on the next page, header and rows together.
+    TResultsView many = ResultsOf(25);
+    many.Cell(2, 5) = "0.500";
+    many.Cell(25, 5) = "0.900";
+    rig.content.Results.View = &many;
+    rig.content.Results.ColWidths.assign(29, 0);
+    std::fill(rig.content.Results.ColWidths.begin() + 5, rig.content.Results.ColWidths.end(), 3);
+    rig.content.Results.ScreenZeroWidth = 1;
+    rig.settings.Fit = true;
+    rig.Print();
+    text = rig.PageTexts();
+    ASSERT_EQ(text.size(), 2u);
+    EXPECT_TRUE(text[0].contains(QStringLiteral("p25x")) && !text[0].contains(QStringLiteral("0.500")));
+    EXPECT_TRUE(text[1].contains(QStringLiteral("0.500")) && text[1].contains(QStringLiteral("0.900")));
+
     // One parameter has no correlations: nothing is printed for them.
+    rig.settings.Fit = false;
     const TResultsView one = ResultsOf(1);
     rig.content.Results.View = &one;
     rig.Print();
@@ -210,50 +227,71 @@ TEST(Report, CorrelationsBesideTheFitTableOrOnTheirOwn) {
     EXPECT_FALSE(text[0].contains(QStringLiteral("Correlations")));
 }
 
-// Read back with their places: the stamp, date first, ends 50 pixels left of
-// the page's edge; the six injections of the refractive-index table stand
-// under their six headings, on columns that end within the right margin.
+// Read back with their places, on the desktop locale's paper and on the one
+// Print Setup chose: the page has the paper's size; the stamp, date first,
+// ends 50 pixels left of the page's edge; the six injections of the
+// refractive-index table stand under their six headings, on columns that end
+// within the right margin; no word leaves the page.
 TEST(Report, TheStampAndTheInjectionColumnsKeepToThePage) {
     if (!HaveTextReader()) GTEST_SKIP() << "pdftotext is not installed";
-    ReportRig rig(0);
-    constexpr int curves = 12;
-    TModelData model;
-    model.NumSets = 1;
-    model.NumCurves[0] = curves;
-    double ri[MaxInj][curves];
-    for (int j = 0; j < MaxInj; ++j) {
-        model.RefIndex[0][j] = ri[j];
-        for (int i = 0; i < curves; ++i) ri[j][i] = -100.25 * (j + 1);  // the widest cells: "Curve 12  -601.50"
-    }
-    rig.content.Model = &model;
-    rig.settings.Model = true;
-    rig.settings.Species = rig.settings.Reactions = false;
-    rig.settings.RefIndex = true;
-    rig.Print();
-    const std::vector<test::PdfWord> words = test::PdfWords(rig.Path());
-    ASSERT_GT(words.size(), 2u);
-    // The printer's page in points, inside the margins the printer keeps.
-    const double dpi = rig.printer.Resolution(), inch = 72;
-    const double pageRight = rig.printer.Device().pageLayout().paintRect(QPageLayout::Point).right();
-    const double printRight = pageRight - inch / 2;
-
-    const QString date = QString::fromStdString(ReportStampText(Now)).section(QStringLiteral("  "), 0, 0);
-    ASSERT_EQ(words[0].Text, date);
-    EXPECT_LT(words[0].XMax, words[1].XMin);
-    EXPECT_NEAR(words[1].XMax, pageRight - 50 * inch / dpi, 1.0);
-
-    std::vector<double> heads, cells;
-    for (std::size_t k = 2; k + 1 < words.size(); ++k) {
-        if (words[k].Text == "Injection") {
-            EXPECT_EQ(words[k + 1].Text, QString::number(heads.size() + 1));
-            heads.push_back(words[k].XMin);
+    for (const auto& [locale, paper] :
+         {std::pair{"en_US", QPageSize::Letter}, {"de_DE", QPageSize::A4}, {"en_GB", QPageSize::A4}})
+        EXPECT_EQ(Printer::LocalePaper(QLocale(QString::fromLatin1(locale))), paper) << locale;
+    const struct {
+        int width, height;
+        bool landscape;
+        double pageWidth, pageHeight;
+    } papers[] = {{0, 0, false, 595, 842}, {612, 792, true, 792, 612}};  // the tests' locale is German
+    for (const auto& paper : papers) {
+        SCOPED_TRACE(paper.pageWidth);
+        ReportRig rig(0);
+        constexpr int curves = 12;
+        TModelData model;
+        model.NumSets = 1;
+        model.NumCurves[0] = curves;
+        double ri[MaxInj][curves];
+        for (int j = 0; j < MaxInj; ++j) {
+            model.RefIndex[0][j] = ri[j];
+            for (int i = 0; i < curves; ++i) ri[j][i] = -100.25 * (j + 1);  // the widest cells: "Curve 12  -601.50"
         }
-        if (words[k].Text == "Curve") cells.push_back(words[k].XMin);
-        EXPECT_LE(words[k].XMax, printRight) << words[k].Text.toStdString();
+        rig.content.Model = &model;
+        rig.settings.Model = true;
+        rig.settings.Species = rig.settings.Reactions = false;
+        rig.settings.RefIndex = true;
+        rig.settings.PaperWidth = paper.width;
+        rig.settings.PaperHeight = paper.height;
+        rig.settings.Landscape = paper.landscape;
+        rig.Print();
+        const std::vector<test::PdfWord> words = test::PdfWords(rig.Path());
+        ASSERT_GT(words.size(), 2u);
+        // The printer's page in points, inside the margins the printer keeps.
+        const double dpi = rig.printer.Resolution(), inch = 72;
+        const double pageRight = rig.printer.Device().pageLayout().paintRect(QPageLayout::Point).right();
+        const double printRight = pageRight - inch / 2;
+
+        const QString date = QString::fromStdString(ReportStampText(Now)).section(QStringLiteral("  "), 0, 0);
+        ASSERT_EQ(words[0].Text, date);
+        EXPECT_LT(words[0].XMax, words[1].XMin);
+        EXPECT_NEAR(words[1].XMax, pageRight - 50 * inch / dpi, 1.0);
+
+        std::vector<double> heads, cells;
+        for (std::size_t k = 2; k + 1 < words.size(); ++k) {
+            if (words[k].Text == "Injection") {
+                EXPECT_EQ(words[k + 1].Text, QString::number(heads.size() + 1));
+                heads.push_back(words[k].XMin);
+            }
+            if (words[k].Text == "Curve") cells.push_back(words[k].XMin);
+            EXPECT_LE(words[k].XMax, printRight) << words[k].Text.toStdString();
+        }
+        for (const test::PdfWord& w : words) {
+            EXPECT_NEAR(w.PageWidth, paper.pageWidth, 0.01);
+            EXPECT_NEAR(w.PageHeight, paper.pageHeight, 0.01);
+            EXPECT_TRUE(w.XMin >= 0 && w.YMin >= 0 && w.YMax <= w.PageHeight) << w.Text.toStdString();
+        }
+        ASSERT_EQ(heads.size(), std::size_t{MaxInj});
+        ASSERT_EQ(cells.size(), std::size_t{MaxInj * curves});
+        for (std::size_t k = 0; k < cells.size(); ++k) EXPECT_NEAR(cells[k], heads[k % MaxInj], 0.5) << k;
     }
-    ASSERT_EQ(heads.size(), std::size_t{MaxInj});
-    ASSERT_EQ(cells.size(), std::size_t{MaxInj * curves});
-    for (std::size_t k = 0; k < cells.size(); ++k) EXPECT_NEAR(cells[k], heads[k % MaxInj], 0.5) << k;
 }
 
 TEST(PrintReportDlg, StartsAsDesignedTabsFollowTheirBoxesAndPages) {
@@ -301,6 +339,7 @@ TEST(PrintReportDlg, ChoicesConfirmedWithOKAreKeptAndStrangeStoredValuesIgnored)
         dlg.LineWidthBox->setText(QStringLiteral("2.5"));
         dlg.OKBtn->click();
         dlg.TimeCheck->click();  // after OK, and then cancelled: not kept
+        dlg.KeepPaper(612, 792, true);  // confirmed in Print Setup: kept however the dialog ends
         dlg.CancelBtn->click();
     }
     {
@@ -311,18 +350,21 @@ TEST(PrintReportDlg, ChoicesConfirmedWithOKAreKeptAndStrangeStoredValuesIgnored)
         EXPECT_TRUE(s.InjConc);
         EXPECT_FALSE(s.TimeStamp);
         EXPECT_EQ(s.LineWidth, "2.5");
+        EXPECT_TRUE(s.PaperWidth == 612 && s.PaperHeight == 792 && s.Landscape);
     }
     {
         QSettings store(file, QSettings::IniFormat);
         store.setValue(QStringLiteral("PrintReport/PlotMode"), 9);
         store.setValue(QStringLiteral("PrintReport/DataSim"), QStringLiteral("both"));
         store.setValue(QStringLiteral("PrintReport/AxisWidth"), QString(5000, QChar('7')));
+        store.setValue(QStringLiteral("PrintReport/PaperWidth"), -612);
     }
     TPrintReportDlg dlg(nullptr, std::make_unique<QSettings>(file, QSettings::IniFormat));
     const TReportSettings s = dlg.Settings();
     EXPECT_EQ(s.PlotMode, TPlotMode::HalfPage);
     EXPECT_EQ(s.DataSim, TDataSim::Both);
     EXPECT_EQ(s.AxisWidth, "3");
+    EXPECT_EQ(s.PaperWidth + s.PaperHeight, 0);  // a paper without a width is none
     EXPECT_EQ(s.ResidualMode, TResidualMode::WithData);
 }
 

@@ -1,8 +1,9 @@
 // Loaded into the program by the start-up check (scripts/check-run) through
 // QT_QPA_GENERIC_PLUGINS=kivrawindowprobe:DIR, so that the program needs no
-// hook of its own. Once the main window is shown and exposed, the probe writes
-// its class and title to DIR/window; when DIR/close appears, it closes that
-// window as a user would.
+// hook of its own. Loaded, the probe says so in DIR/probe, so that the check
+// can tell a probe that never loaded from a window that never came. Once the
+// main window is shown and exposed, the probe writes its class and title to
+// DIR/window; when DIR/close appears, it closes that window as a user would.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,7 @@ namespace {
 class WindowWatch : public QObject {
 public:
     explicit WindowWatch(const QString& dir) : dir_(dir) {
+        (void)QFile(dir_.filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly);
         auto* timer = new QTimer(this);
         connect(timer, &QTimer::timeout, this, [this] { Look(); });
         timer->start(100);
@@ -60,10 +62,11 @@ class WindowProbePlugin : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "window_probe.json")
 public:
-    QObject* create(const QString& key, const QString& spec) override {
-        if (key.compare(QLatin1String("kivrawindowprobe"), Qt::CaseInsensitive) != 0 || spec.isEmpty())
+    // Qt hands over the text after the key's colon: the check's folder.
+    QObject* create(const QString& key, const QString& folder) override {
+        if (key.compare(QLatin1String("kivrawindowprobe"), Qt::CaseInsensitive) != 0 || folder.isEmpty())
             return nullptr;
-        return new WindowWatch(spec);
+        return new WindowWatch(folder);
     }
 };
 
