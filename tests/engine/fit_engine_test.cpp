@@ -54,6 +54,7 @@ public:
     std::vector<std::string> status;
     double total = -1;
     int evaluations = 0, shown = 0, stopAfterShown = -1, failAt = -1;
+    FitStepper stepper;  // of the run this host serves
 
 private:
     int ma_;
@@ -89,8 +90,13 @@ struct Work {
     double chisq = 0, lambda = -1;
 };
 
-FitLoopResult Loop(FitHost& host, Work& w) {
-    return RunFitLoop(host, w.a.get(), w.ia.data(), w.n, w.covar.get(), w.alpha.get(), w.chisq);
+const char* FitStep(FunctionHost& host, double* a, const int* ia, int ma, double** covar, double** alpha,
+                    double* chisq, double* lambda) {
+    return host.stepper.Step(host, a, ia, ma, covar, alpha, chisq, lambda);
+}
+
+FitLoopResult Loop(FunctionHost& host, Work& w) {
+    return RunFitLoop(host.stepper, host, w.a.get(), w.ia.data(), w.n, w.covar.get(), w.alpha.get(), w.chisq);
 }
 
 } // namespace
@@ -183,7 +189,7 @@ TEST(FitStep, OneLinearParameterStepByStep) {
     EXPECT_DOUBLE_EQ(w.covar[1][1], 1.0 / 14);
     EXPECT_EQ(w.a[1], a2);
     EXPECT_EQ(w.chisq, c2);
-    EXPECT_FALSE(ProgramFitStepper().Active());
+    EXPECT_FALSE(host.stepper.Active());
     EXPECT_EQ(msgs.Count(), 0u);
 }
 
@@ -231,11 +237,11 @@ TEST(FitStep, EqualChisqIsRejectedUntilTheLimit) {
     EXPECT_STREQ(err, FitLimitText);
     EXPECT_GT(w.lambda, 1e20);
     // The work arrays survive for the covariance call.
-    EXPECT_TRUE(ProgramFitStepper().Active());
+    EXPECT_TRUE(host.stepper.Active());
     w.lambda = 0;
     EXPECT_EQ(FitStep(host, w.a.get(), w.ia.data(), 1, w.covar.get(), w.alpha.get(), &w.chisq, &w.lambda),
               nullptr);
-    EXPECT_FALSE(ProgramFitStepper().Active());
+    EXPECT_FALSE(host.stepper.Active());
 }
 
 TEST(FitStep, ErrorsReleaseTheWorkArrays) {
@@ -245,7 +251,7 @@ TEST(FitStep, ErrorsReleaseTheWorkArrays) {
     Work w({1, 1});
     const char* err = FitStep(host, w.a.get(), w.ia.data(), 2, w.covar.get(), w.alpha.get(), &w.chisq, &w.lambda);
     EXPECT_STREQ(err, "Parameter 2  has no effect on fit");
-    EXPECT_FALSE(ProgramFitStepper().Active());
+    EXPECT_FALSE(host.stepper.Active());
     // A call without the set-up is refused rather than run on missing arrays.
     w.lambda = 0.01;
     EXPECT_NE(FitStep(host, w.a.get(), w.ia.data(), 2, w.covar.get(), w.alpha.get(), &w.chisq, &w.lambda),
@@ -257,7 +263,7 @@ TEST(FitStep, ErrorsReleaseTheWorkArrays) {
     Work v({1});
     EXPECT_STREQ(FitStep(failing, v.a.get(), v.ia.data(), 1, v.covar.get(), v.alpha.get(), &v.chisq, &v.lambda),
                  "page failed");
-    EXPECT_FALSE(ProgramFitStepper().Active());
+    EXPECT_FALSE(failing.stepper.Active());
 }
 
 TEST(FitLoop, ConvergesAndLeavesThePagesAtTheKeptValues) {
