@@ -134,6 +134,7 @@ const char* FitStepper::Step(FitHost& host, double* a, const int* ia, int ma, do
             return NoMemoryText;
         }
         ma_ = ma;
+        points_ = host.NumDataPoints();
         active_ = true;
         *lambda = 0.001;
         pagesAccepted_ = false;
@@ -216,6 +217,7 @@ const char* FitStepper::Reevaluate(FitHost& host, double* a, int ma, double** sc
 
 bool FitStepper::AtMinimum(double** alpha, double before, double trial, double chisq, double lambda) {
     constexpr double Tolerance = 1e-4;  // of chi-square, for the trial's change
+    constexpr double StepInErrors = 0.01;
     if (chisq == 0) return true;
     // A refused trial is judged by its own sum: the restored one would show no
     // change at all, far from the minimum too. (before is not 0: chisq is.)
@@ -229,7 +231,11 @@ bool FitStepper::AtMinimum(double** alpha, double before, double trial, double c
     double fall = 0;
     for (int j = 1; solved && j <= ma_; ++j) fall += beta_[j] * gnStep_[j][1];
     if (!solved || std::isnan(fall)) return lambda <= Tolerance;
-    return lambda <= Tolerance || std::fabs(fall) < Tolerance * chisq;
+    // With no more points than parameters there is no residual variance; the
+    // sum itself then stands in for it.
+    const int freedom = points_ - ma_;
+    const double variance = chisq / (freedom > 0 ? freedom : 1);
+    return std::fabs(fall) <= StepInErrors * StepInErrors * variance;
 }
 
 } // namespace kivra

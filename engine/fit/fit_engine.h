@@ -52,6 +52,9 @@ public:
                                     double* chisq) = 0;
     // Every evaluation's summed chi-square (the model's total).
     virtual void StoreTotalChisq(double chisq) = 0;
+    // The data points as the results page counts them for the residual
+    // deviation, sqrt(chi-square / (points - parameters)).
+    virtual int NumDataPoints() const = 0;
     // Writes an accepted vector into the model and the pages.
     virtual void PutParams(const double* a, int ma) = 0;
     virtual FitProgress& Progress() = 0;
@@ -81,10 +84,15 @@ public:
     const char* Step(FitHost& host, double* a, const int* ia, int ma, double** covar, double** alpha,
                      double* chisq, double* lambda);
     bool Active() const { return active_; }
-    // The last step left the fit at its minimum: its trial moved chi-square
-    // by at most 1e-4 of it, either way, and either lambda is at most 1e-4 or
-    // the undamped (Gauss-Newton) step from the accepted values promises a
-    // fall below 1e-4 of chi-square. A sum of 0 stands (nothing can lower it).
+    // The last step left the fit at its minimum. Its trial moved chi-square by
+    // at most 1e-4 of it, either way, and the undamped (Gauss-Newton) step
+    // d = alpha^-1 beta from the accepted values is shorter than 0.01 of a
+    // standard error: its predicted fall beta . d, over the residual variance
+    // chi-square / (points - parameters), is the step's squared length in
+    // standard errors. A fall relative to chi-square alone would let a fit of
+    // many points stop whole standard errors short in a long valley. Only
+    // where alpha cannot be solved does lambda <= 1e-4 decide. A sum of 0
+    // stands (nothing can lower it).
     bool Converged() const { return converged_; }
     // True when the pages hold a simulation of values that were not kept
     // (a rejected or failed trial) while a kept, evaluated vector exists.
@@ -103,6 +111,7 @@ private:
     Matrix1 gnAlpha_, gnStep_;  // the undamped solve of the stopping rule
     double ochisq_ = 0;
     int ma_ = 0;
+    int points_ = 0;
     bool active_ = false;
     bool converged_ = false;
     bool pagesAccepted_ = false;

@@ -48,6 +48,7 @@ public:
     const char* PageCalcFit(int page, double* a, int ma, double** alpha, double* beta,
                             double* chisq) override;
     void StoreTotalChisq(double chisq) override { model_.TotalChisq = chisq; }
+    int NumDataPoints() const override { return model_.NumDataPoints; }
     void PutParams(const double* a, int ma) override;
     FitProgress& Progress() override { return progress_; }
 

@@ -38,6 +38,7 @@ public:
         return failAt == evaluations ? "page failed" : nullptr;
     }
     void StoreTotalChisq(double c) override { total = c; }
+    int NumDataPoints() const override { return static_cast<int>(x_.size()); }
     void PutParams(const double* a, int ma) override { put.assign(a + 1, a + ma + 1); }
     FitProgress& Progress() override { return *this; }
 
@@ -287,6 +288,25 @@ TEST(FitLoop, ConvergesAndLeavesThePagesAtTheKeptValues) {
     EXPECT_DOUBLE_EQ(host.total, w.chisq);
     EXPECT_GT(w.covar[1][1], 0);
     EXPECT_EQ(host.status.back().rfind("Running Fit: iteration ", 0), 0u);
+}
+
+TEST(FitLoop, ANearlySingularValleyIsFollowedToItsMinimum) {
+    // y = a1 x + a2 (x + 1e-6 x^2) at x = -3..3: along a1 + a2 = 2 chi-square
+    // changes by 1e-12 of what it does across. The residuals x^3 - 7x (in
+    // thousandths) are orthogonal to x and x^2, so the minimum is (1, 1) with
+    // chi-square 216e-6. The start lies 1e4 along the valley, 21 standard
+    // errors out, at 92 times that; a damped step creeps along by far less
+    // than 1e-4 of chi-square while lambda falls, which once stopped the fit
+    // right there. 0.01 of a standard error from the minimum is 4.3e-9 more.
+    FunctionHost host(2, {-3, -2, -1, 0, 1, 2, 3},
+                      {-6.006 + 9e-6, -3.994 + 4e-6, -1.994 + 1e-6, 0, 1.994 + 1e-6, 3.994 + 4e-6, 6.006 + 9e-6},
+                      [](double x, const double* a, double* d) {
+                          return a[1] * (d[1] = x) + a[2] * (d[2] = x + 1e-6 * x * x);
+                      });
+    Work w({1 + 1e4, 1 - 1e4});
+    w.ia = {0, FitCodeFree, FitCodeFree};
+    EXPECT_EQ(Loop(host, w).End, FitEnd::Converged);
+    EXPECT_NEAR(w.chisq, 216e-6, 4.3e-9);
 }
 
 TEST(FitLoop, PerfectFitConverges) {
