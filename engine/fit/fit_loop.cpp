@@ -1,6 +1,6 @@
 #include "engine/fit/fit_loop.h"
 
-#include <cmath>
+#include <string>
 
 #include "engine/fit/fit_params.h"
 #include "engine/dataset/senstab_core.h"

@@ -24,7 +24,7 @@ enum class FitEnd {
 
 struct FitLoopResult {
     FitEnd End = FitEnd::Failed;
-    int Steps = 0;  // calls of FitStep with a non-zero lambda
+    int Steps = 0;  // steps with a non-zero lambda
 };
 
 // The loop over a prepared vector a[1..n] with codes ia[1..n], stepped by the

@@ -91,6 +91,7 @@ struct Work {
     double chisq = 0, lambda = -1;
 };
 
+// One step of the stepper of the run the host serves.
 const char* FitStep(FunctionHost& host, double* a, const int* ia, int ma, double** covar, double** alpha,
                     double* chisq, double* lambda) {
     return host.stepper.Step(host, a, ia, ma, covar, alpha, chisq, lambda);
@@ -296,8 +297,9 @@ TEST(FitLoop, ANearlySingularValleyIsFollowedToItsMinimum) {
     // thousandths) are orthogonal to x and x^2, so the minimum is (1, 1) with
     // chi-square 216e-6. The start lies 1e4 along the valley, 21 standard
     // errors out, at 92 times that; a damped step creeps along by far less
-    // than 1e-4 of chi-square while lambda falls, which once stopped the fit
-    // right there. 0.01 of a standard error from the minimum is 4.3e-9 more.
+    // than 1e-4 of chi-square while lambda falls, so a test of that fall and
+    // lambda alone stops right there. 0.01 of a standard error from the
+    // minimum is 4.3e-9 more.
     FunctionHost host(2, {-3, -2, -1, 0, 1, 2, 3},
                       {-6.006 + 9e-6, -3.994 + 4e-6, -1.994 + 1e-6, 0, 1.994 + 1e-6, 3.994 + 4e-6, 6.006 + 9e-6},
                       [](double x, const double* a, double* d) {
