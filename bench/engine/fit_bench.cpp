@@ -52,6 +52,10 @@ void BM_FitOneToOne(benchmark::State& state, bool floatB) {
         run.Finish(true);
     }
     if (result.End != FitEnd::Converged) state.SkipWithError("fit did not converge");
+    // The Gauss-Newton step still open at the end, in standard errors.
+    const double open = test::GaussNewtonStepInErrors(pages, x.Model);
+    if (!(open < 0.01)) state.SkipWithError("fit stopped short of its minimum");
+    state.counters["gn_step_se"] = open;
     state.counters["steps"] = result.Steps;
     state.counters["page_evaluations"] = static_cast<double>(evaluations);
     // Each evaluation simulates the page once plus once per floated parameter.

@@ -14,6 +14,7 @@
 #include "engine/fit/fit_loop.h"
 #include "engine/model/model_sync.h"
 #include "engine/numeric/randoms.h"
+#include "tests/support/fit_fixture.h"
 #include "tests/support/sim_models.h"
 
 using namespace kivra;
@@ -88,6 +89,10 @@ void BM_FitRealSize(benchmark::State& state) {
         run.Finish(true);
     }
     if (result.End != FitEnd::Converged) state.SkipWithError("fit did not converge");
+    // The Gauss-Newton step still open at the end, in standard errors.
+    const double open = test::GaussNewtonStepInErrors(pages, model);
+    if (!(open < 0.01)) state.SkipWithError("fit stopped short of its minimum");
+    state.counters["gn_step_se"] = open;
     state.counters["steps"] = result.Steps;
     state.counters["page_evaluations"] = static_cast<double>(evaluations);
     state.counters["ssq"] = chisq;

@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <utility>
 
 namespace kivra {
@@ -135,6 +134,7 @@ const char* FitStepper::Step(FitHost& host, double* a, const int* ia, int ma, do
             return NoMemoryText;
         }
         ma_ = ma;
+        points_ = host.NumDataPoints();
         active_ = true;
         *lambda = 0.001;
         pagesAccepted_ = false;
@@ -151,6 +151,7 @@ const char* FitStepper::Step(FitHost& host, double* a, const int* ia, int ma, do
     } else if (!active_ || ma != ma_) {
         return NotStartedText;
     }
+    converged_ = false;
 
     for (int j = 1; j <= ma; ++j) {
         for (int k = 1; k <= ma; ++k) covar[j][k] = alpha[j][k];
@@ -186,21 +187,22 @@ const char* FitStepper::Step(FitHost& host, double* a, const int* ia, int ma, do
         Release();
         return err;
     }
-    if (*chisq < ochisq_) {
+    const double before = ochisq_, trial = *chisq;
+    if (trial < before) {
         *lambda *= 0.1;
-        ochisq_ = *chisq;
+        ochisq_ = trial;
         for (int j = 1; j <= ma; ++j) {
             for (int k = 1; k <= ma; ++k) alpha[j][k] = covar[j][k];
             beta_[j] = da_[j];
             a[j] = atry_[j];
         }
         pagesAccepted_ = true;
-        if (*lambda < 1e-20) return FitLimitText;
     } else {
         *lambda *= 10.0;
-        *chisq = ochisq_;
-        if (*lambda > 1e20) return FitLimitText;
+        *chisq = before;
     }
+    converged_ = AtMinimum(alpha, before, trial, *chisq, *lambda);
+    if (*lambda < 1e-20 || *lambda > 1e20) return FitLimitText;
     return nullptr;
 }
 
@@ -213,27 +215,27 @@ const char* FitStepper::Reevaluate(FitHost& host, double* a, int ma, double** sc
     return err;
 }
 
-double FitStepper::PredictedFall(double** alpha) {
-    constexpr double None = std::numeric_limits<double>::infinity();
-    if (!active_) return None;
+bool FitStepper::AtMinimum(double** alpha, double before, double trial, double chisq, double lambda) {
+    constexpr double Tolerance = 1e-4;  // of chi-square, for the trial's change
+    constexpr double StepInErrors = 0.01;
+    if (chisq == 0) return true;
+    // A refused trial is judged by its own sum: the restored one would show no
+    // change at all, far from the minimum too. (before is not 0: chisq is.)
+    const double rel = (before - trial) / before;
+    if (!(std::fabs(rel) <= Tolerance)) return false;
     for (int j = 1; j <= ma_; ++j) {
         for (int k = 1; k <= ma_; ++k) gnAlpha_[j][k] = alpha[j][k];
         gnStep_[j][1] = beta_[j];
     }
-    if (GaussJordanSolve(gnAlpha_.get(), ma_, gnStep_.get(), 1)) return None;
+    const bool solved = GaussJordanSolve(gnAlpha_.get(), ma_, gnStep_.get(), 1) == nullptr;
     double fall = 0;
-    for (int j = 1; j <= ma_; ++j) fall += beta_[j] * gnStep_[j][1];
-    return std::isnan(fall) ? None : fall;
-}
-
-FitStepper& ProgramFitStepper() {
-    static FitStepper stepper;
-    return stepper;
-}
-
-const char* FitStep(FitHost& host, double* a, const int* ia, int ma, double** covar, double** alpha,
-                    double* chisq, double* lambda) {
-    return ProgramFitStepper().Step(host, a, ia, ma, covar, alpha, chisq, lambda);
+    for (int j = 1; solved && j <= ma_; ++j) fall += beta_[j] * gnStep_[j][1];
+    if (!solved || std::isnan(fall)) return lambda <= Tolerance;
+    // With no more points than parameters there is no residual variance; the
+    // sum itself then stands in for it.
+    const int freedom = points_ - ma_;
+    const double variance = chisq / (freedom > 0 ? freedom : 1);
+    return std::fabs(fall) <= StepInErrors * StepInErrors * variance;
 }
 
 } // namespace kivra

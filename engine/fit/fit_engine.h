@@ -52,6 +52,9 @@ public:
                                     double* chisq) = 0;
     // Every evaluation's summed chi-square (the model's total).
     virtual void StoreTotalChisq(double chisq) = 0;
+    // The data points as the results page counts them for the residual
+    // deviation, sqrt(chi-square / (points - parameters)).
+    virtual int NumDataPoints() const = 0;
     // Writes an accepted vector into the model and the pages.
     virtual void PutParams(const double* a, int ma) = 0;
     virtual FitProgress& Progress() = 0;
@@ -71,7 +74,9 @@ const char* GaussJordanSolve(double** a, int n, double** b, int m);
 int NoEffectParameter(const char* text);
 
 // The work arrays and accepted chi-square that live from the initialising
-// step to the covariance step.
+// step to the covariance step, and the stopping rule judged after each step.
+// Every run (a fit, a Monte Carlo run) owns one: idle until its initialising
+// step, fitting until its covariance step or an error.
 class FitStepper {
 public:
     // lambda < 0 initialises (evaluates a and tries a first step), lambda == 0
@@ -79,9 +84,16 @@ public:
     const char* Step(FitHost& host, double* a, const int* ia, int ma, double** covar, double** alpha,
                      double* chisq, double* lambda);
     bool Active() const { return active_; }
-    // True when the pages' last evaluation was of the accepted vector, so that
-    // their simulations and sums belong to it.
-    bool PagesHoldAccepted() const { return pagesAccepted_; }
+    // The last step left the fit at its minimum. Its trial moved chi-square by
+    // at most 1e-4 of it, either way, and the undamped (Gauss-Newton) step
+    // d = alpha^-1 beta from the accepted values is shorter than 0.01 of a
+    // standard error: its predicted fall beta . d, over the residual variance
+    // chi-square / (points - parameters), is the step's squared length in
+    // standard errors. A fall relative to chi-square alone would let a fit of
+    // many points stop whole standard errors short in a long valley. Only
+    // where alpha cannot be solved does lambda <= 1e-4 decide. A sum of 0
+    // stands (nothing can lower it).
+    bool Converged() const { return converged_; }
     // True when the pages hold a simulation of values that were not kept
     // (a rejected or failed trial) while a kept, evaluated vector exists.
     bool NeedsReevaluation() const { return startEvaluated_ && !pagesAccepted_; }
@@ -89,31 +101,21 @@ public:
     // the curvature matrix; *chisq becomes the total. For the end of a fit
     // whose last trial was rejected.
     const char* Reevaluate(FitHost& host, double* a, int ma, double** scratch, double* chisq);
-    // The fall of chi-square that the undamped (Gauss-Newton) step from the
-    // accepted values predicts, beta . alpha^-1 beta, with alpha the accepted
-    // curvature the caller holds; infinity when there is none to solve. Small
-    // only where the gradient has nothing left to give, which a damped trial
-    // cannot show: its step shrinks with lambda wherever it starts.
-    double PredictedFall(double** alpha);
 
 private:
     void Release();
+    bool AtMinimum(double** alpha, double before, double trial, double chisq, double lambda);
 
     Vector1 atry_, beta_, da_;
     Matrix1 oneda_;
-    Matrix1 gnAlpha_, gnStep_;  // the undamped solve of PredictedFall
+    Matrix1 gnAlpha_, gnStep_;  // the undamped solve of the stopping rule
     double ochisq_ = 0;
     int ma_ = 0;
+    int points_ = 0;
     bool active_ = false;
+    bool converged_ = false;
     bool pagesAccepted_ = false;
     bool startEvaluated_ = false;
 };
-
-// The program's one stepper, shared by the fit and the Monte Carlo run.
-FitStepper& ProgramFitStepper();
-
-// One step of the program's stepper.
-const char* FitStep(FitHost& host, double* a, const int* ia, int ma, double** covar, double** alpha,
-                    double* chisq, double* lambda);
 
 } // namespace kivra

@@ -1,48 +1,40 @@
 #include "engine/fit/fit_loop.h"
 
-#include <cmath>
+#include <string>
 
 #include "engine/fit/fit_params.h"
 #include "engine/dataset/senstab_core.h"
 
 namespace kivra {
 
-double RelativeDecrease(double oldChisq, double chisq) {
-    if (oldChisq == 0 && chisq == 0) return 0;
-    return (oldChisq - chisq) / oldChisq;
-}
-
-bool FitConverged(double rel, double lambda, double chisq, double predictedFall) {
-    constexpr double Tolerance = 1e-4;
-    if (chisq == 0) return true;
-    if (!(std::fabs(rel) <= Tolerance)) return false;
-    return lambda <= Tolerance || std::fabs(predictedFall) < Tolerance * chisq;
-}
-
 namespace {
 
 // After a rejected trial or a failed evaluation the pages hold a simulation of
 // values the fit did not keep; simulate the kept ones again so that plots,
 // page sums and the total describe the result.
-const char* ResyncPages(FitHost& host, double* a, int n, double** scratch, double& chisq) {
-    FitStepper& stepper = ProgramFitStepper();
+const char* ResyncPages(FitStepper& stepper, FitHost& host, double* a, int n, double** scratch,
+                        double& chisq) {
     if (!stepper.NeedsReevaluation()) return nullptr;
     return stepper.Reevaluate(host, a, n, scratch, &chisq);
 }
 
 } // namespace
 
-FitLoopResult RunFitLoop(FitHost& pages, double* a, const int* ia, int n, double** covar,
-                         double** alpha, double& chisq) {
-    TrialWatchHost host(pages);
+FitLoopResult RunFitLoop(FitStepper& stepper, FitHost& host, double* a, const int* ia, int n,
+                         double** covar, double** alpha, double& chisq) {
     FitProgress& progress = host.Progress();
     FitLoopResult result;
+    double lambda = -1;
+    auto step = [&] {
+        ++result.Steps;
+        return stepper.Step(host, a, ia, n, covar, alpha, &chisq, &lambda);
+    };
     // An end that keeps a: the pages are brought back to it. After an error
     // its message was shown already, so a failing resimulation stays quiet.
     auto end = [&](FitEnd how, const char* err) {
         if (err) ReportFitError(err, n, progress);
         double c = chisq;
-        if (!ResyncPages(host, a, n, covar, c)) chisq = c;
+        if (!ResyncPages(stepper, host, a, n, covar, c)) chisq = c;
         result.End = how;
         return result;
     };
@@ -51,38 +43,30 @@ FitLoopResult RunFitLoop(FitHost& pages, double* a, const int* ia, int n, double
         result.End = FitEnd::NotStarted;
         return result;
     }
-    double lambda = -1;
-    ++result.Steps;
-    if (const char* err = FitStep(host, a, ia, n, covar, alpha, &chisq, &lambda))
-        return end(FitEnd::Failed, err);
+    if (const char* err = step()) return end(FitEnd::Failed, err);
     progress.StepShown(lambda);
     if (progress.StopRequested()) return end(FitEnd::Failed, nullptr);
 
     bool stopped = false;
-    int iteration = 1;
-    for (;;) {
+    for (int iteration = 1;; ++iteration) {
         progress.SetStatus("Running Fit: iteration " + std::to_string(iteration));
-        const double oldChisq = chisq;
-        ++iteration;
-        ++result.Steps;
-        if (const char* err = FitStep(host, a, ia, n, covar, alpha, &chisq, &lambda)) {
+        if (const char* err = step()) {
             if (std::string(err) != FitLimitText) return end(FitEnd::Failed, err);
             ReportFitError(err, n, progress);
             stopped = true;
         }
-        const double rel = RelativeDecrease(oldChisq, host.LatestChisq());
         host.PutParams(a, n);
         progress.StepShown(lambda);
         if (stopped || progress.StopRequested()) {
             stopped = true;
             break;
         }
-        if (FitConverged(rel, lambda, chisq, ProgramFitStepper().PredictedFall(alpha))) break;
+        if (stepper.Converged()) break;
     }
 
-    if (const char* err = ResyncPages(host, a, n, covar, chisq)) return end(FitEnd::Failed, err);
+    if (const char* err = ResyncPages(stepper, host, a, n, covar, chisq)) return end(FitEnd::Failed, err);
     lambda = 0;
-    if (const char* err = FitStep(host, a, ia, n, covar, alpha, &chisq, &lambda))
+    if (const char* err = stepper.Step(host, a, ia, n, covar, alpha, &chisq, &lambda))
         return end(FitEnd::Failed, err);
     result.End = stopped ? FitEnd::Stopped : FitEnd::Converged;
     return result;
@@ -134,7 +118,7 @@ bool FitRun::Prepare() {
 }
 
 FitLoopResult FitRun::Run() {
-    return RunFitLoop(Host, A.get(), Codes.data(), N, Covariance.get(), Alpha.get(), Chisq);
+    return RunFitLoop(Stepper, Host, A.get(), Codes.data(), N, Covariance.get(), Alpha.get(), Chisq);
 }
 
 void FitRun::Finish(bool keepFitted) {

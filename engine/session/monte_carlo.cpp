@@ -85,8 +85,7 @@ private:
 class MonteRun {
 public:
     explicit MonteRun(TMainFormCore& form)
-        : f_(form), pages_(form.PagePointers()), progress_(form),
-          pagesHost_(pages_, form.Model, progress_), host_(pagesHost_) {}
+        : f_(form), pages_(form.PagePointers()), progress_(form), host_(pages_, form.Model, progress_) {}
     ~MonteRun() { ReleasePages(); }
     MonteRun(const MonteRun&) = delete;
     MonteRun& operator=(const MonteRun&) = delete;
@@ -103,6 +102,11 @@ private:
     void Cycles();
     // Draws the cycle's start values around the set values into a_.
     void DrawStart(TMonteRecord& record);
+    // One step of the cycle's fit from lambda (-1 first, 0 last), which it
+    // leaves as the step left it.
+    const char* Step(double& lambda) {
+        return stepper_.Step(host_, a_.get(), ia_.data(), n_, covar_.get(), alpha_.get(), &chisq_, &lambda);
+    }
     // The fit of one cycle after its first step, which left lambda; the
     // cycle's error, or empty.
     std::string FitCycle(double lambda);
@@ -124,8 +128,9 @@ private:
     TMainFormCore& f_;
     std::vector<TSensTabCore*> pages_;
     MonteFitProgress progress_;
-    PagesFitHost pagesHost_;
-    TrialWatchHost host_;
+    PagesFitHost host_;
+    // Every cycle's fit steps with it, from its first step to its last.
+    FitStepper stepper_;
     bool pagesAllocated_ = false;
     // Writing the set values back puts a time fitted "for all curves" into
     // every curve; the snapshot puts back the times the curves had.
@@ -290,22 +295,17 @@ std::string MonteRun::FitCycle(double lambda) {
     fitStopped();
     bool converged = false;
     while (f_.FitRunning && f_.MonteRunning && !converged && iterations < f_.MonteMaxIter) {
-        const double oldChisq = chisq_;
         ++iterations;
-        if (const char* err = FitStep(host_, a_.get(), ia_.data(), n_, covar_.get(), alpha_.get(),
-                                      &chisq_, &lambda)) {
+        if (const char* err = Step(lambda)) {
             f_.FitRunning = false;
             error = err;
             break;
         }
-        // Judged by the trial's own sum: a refused trial restores chi-square,
-        // which alone would look like no change at all.
-        const double rel = RelativeDecrease(oldChisq, host_.LatestChisq());
         kivra::PutFitParams(a_.get(), model, n_, pages_);
         f_.ShowModel(model, true, lambda);
         f_.ProcessMessages();
         fitStopped();
-        converged = FitConverged(rel, lambda, chisq_, ProgramFitStepper().PredictedFall(alpha_.get()));
+        converged = stepper_.Converged();
     }
     // A fit that reached the limit fails on it, whatever else ended its last
     // step (even convergence), so only a fit that ended below it needs its
@@ -314,8 +314,7 @@ std::string MonteRun::FitCycle(double lambda) {
     if (!f_.MonteRunning) return "Analysis stopped";
     if (!error.empty()) return error;
     lambda = 0;
-    if (const char* err = FitStep(host_, a_.get(), ia_.data(), n_, covar_.get(), alpha_.get(), &chisq_,
-                                  &lambda)) {
+    if (const char* err = Step(lambda)) {
         f_.FitRunning = false;
         return err;
     }
@@ -358,8 +357,7 @@ void MonteRun::Cycles() {
 
         double lambda = -1;
         f_.FitRunning = true;
-        if (const char* err = FitStep(host_, a_.get(), ia_.data(), n_, covar_.get(), alpha_.get(), &chisq_,
-                                      &lambda)) {
+        if (const char* err = Step(lambda)) {
             // The data or the model cannot be fitted at all: the run ends.
             ShowMessage(err, RunMcError);
             f_.FitRunning = false;

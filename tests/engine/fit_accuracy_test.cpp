@@ -23,6 +23,8 @@ struct FitOutcome {
     int Steps = 0;
 };
 
+// A fit from the model's values. A converged end is the minimum: the
+// Gauss-Newton step from it is below 0.01 standard errors.
 FitOutcome Fit(TModelData& model, TSensTabCore& page) {
     std::vector<TSensTabCore*> pages{&page};
     FitProgress progress;
@@ -39,6 +41,7 @@ FitOutcome Fit(TModelData& model, TSensTabCore& page) {
         out.Error[k] = std::sqrt(run.Covariance[k][k]) * sd;
     }
     run.Finish(true);
+    if (out.End == FitEnd::Converged) { EXPECT_LT(test::GaussNewtonStepInErrors(pages, model), 0.01); }
     return out;
 }
 
@@ -144,20 +147,24 @@ TEST(FitAccuracy, EveryConvergedEndIsTheMinimum) {
         x.Noise(0.5);
         const FitOutcome best = Fit(x.Model, x.Page);  // from the true values
         ASSERT_EQ(best.End, FitEnd::Converged);
-        auto fitAgain = [&](const char* from) {
+        // Fitted again from its end, a fit stands after its first step and
+        // moves no value by more than 0.01 of its standard error.
+        auto fitAgain = [&](const char* from, const FitOutcome& end) {
             const FitOutcome again = Fit(x.Model, x.Page);
             EXPECT_EQ(again.End, FitEnd::Converged) << "seed " << seed << ", again from " << from;
             EXPECT_EQ(again.Steps, 2) << "seed " << seed << ", again from " << from;
             EXPECT_NEAR(again.Chisq, best.Chisq, 1e-6 * best.Chisq);
+            for (int k = 1; k <= 3; ++k)
+                EXPECT_LE(std::fabs(again.Value[k] - end.Value[k]), 0.01 * end.Error[k]) << from << ", seed " << seed;
         };
-        fitAgain("the true values");
+        fitAgain("the true values", best);
         for (const auto& start : starts) {
             x.SetValues(start[0], start[1], start[2], x.Setup.Rmax);
             const FitOutcome f = Fit(x.Model, x.Page);
             EXPECT_EQ(f.End, FitEnd::Converged) << "seed " << seed << ", kfwd " << start[0];
             EXPECT_NEAR(f.Chisq, best.Chisq, 1e-6 * best.Chisq) << "seed " << seed << ", kfwd " << start[0]
                                                               << " ended at kfwd " << f.Value[2];
-            fitAgain("a far start");
+            fitAgain("a far start", f);
         }
     }
     EXPECT_EQ(msgs.Count(), 0u);

@@ -38,6 +38,7 @@ public:
         return failAt == evaluations ? "page failed" : nullptr;
     }
     void StoreTotalChisq(double c) override { total = c; }
+    int NumDataPoints() const override { return static_cast<int>(x_.size()); }
     void PutParams(const double* a, int ma) override { put.assign(a + 1, a + ma + 1); }
     FitProgress& Progress() override { return *this; }
 
@@ -54,6 +55,7 @@ public:
     std::vector<std::string> status;
     double total = -1;
     int evaluations = 0, shown = 0, stopAfterShown = -1, failAt = -1;
+    FitStepper stepper;  // of the run this host serves
 
 private:
     int ma_;
@@ -89,8 +91,14 @@ struct Work {
     double chisq = 0, lambda = -1;
 };
 
-FitLoopResult Loop(FitHost& host, Work& w) {
-    return RunFitLoop(host, w.a.get(), w.ia.data(), w.n, w.covar.get(), w.alpha.get(), w.chisq);
+// One step of the stepper of the run the host serves.
+const char* FitStep(FunctionHost& host, double* a, const int* ia, int ma, double** covar, double** alpha,
+                    double* chisq, double* lambda) {
+    return host.stepper.Step(host, a, ia, ma, covar, alpha, chisq, lambda);
+}
+
+FitLoopResult Loop(FunctionHost& host, Work& w) {
+    return RunFitLoop(host.stepper, host, w.a.get(), w.ia.data(), w.n, w.covar.get(), w.alpha.get(), w.chisq);
 }
 
 } // namespace
@@ -183,7 +191,7 @@ TEST(FitStep, OneLinearParameterStepByStep) {
     EXPECT_DOUBLE_EQ(w.covar[1][1], 1.0 / 14);
     EXPECT_EQ(w.a[1], a2);
     EXPECT_EQ(w.chisq, c2);
-    EXPECT_FALSE(ProgramFitStepper().Active());
+    EXPECT_FALSE(host.stepper.Active());
     EXPECT_EQ(msgs.Count(), 0u);
 }
 
@@ -231,11 +239,11 @@ TEST(FitStep, EqualChisqIsRejectedUntilTheLimit) {
     EXPECT_STREQ(err, FitLimitText);
     EXPECT_GT(w.lambda, 1e20);
     // The work arrays survive for the covariance call.
-    EXPECT_TRUE(ProgramFitStepper().Active());
+    EXPECT_TRUE(host.stepper.Active());
     w.lambda = 0;
     EXPECT_EQ(FitStep(host, w.a.get(), w.ia.data(), 1, w.covar.get(), w.alpha.get(), &w.chisq, &w.lambda),
               nullptr);
-    EXPECT_FALSE(ProgramFitStepper().Active());
+    EXPECT_FALSE(host.stepper.Active());
 }
 
 TEST(FitStep, ErrorsReleaseTheWorkArrays) {
@@ -245,7 +253,7 @@ TEST(FitStep, ErrorsReleaseTheWorkArrays) {
     Work w({1, 1});
     const char* err = FitStep(host, w.a.get(), w.ia.data(), 2, w.covar.get(), w.alpha.get(), &w.chisq, &w.lambda);
     EXPECT_STREQ(err, "Parameter 2  has no effect on fit");
-    EXPECT_FALSE(ProgramFitStepper().Active());
+    EXPECT_FALSE(host.stepper.Active());
     // A call without the set-up is refused rather than run on missing arrays.
     w.lambda = 0.01;
     EXPECT_NE(FitStep(host, w.a.get(), w.ia.data(), 2, w.covar.get(), w.alpha.get(), &w.chisq, &w.lambda),
@@ -257,7 +265,7 @@ TEST(FitStep, ErrorsReleaseTheWorkArrays) {
     Work v({1});
     EXPECT_STREQ(FitStep(failing, v.a.get(), v.ia.data(), 1, v.covar.get(), v.alpha.get(), &v.chisq, &v.lambda),
                  "page failed");
-    EXPECT_FALSE(ProgramFitStepper().Active());
+    EXPECT_FALSE(failing.stepper.Active());
 }
 
 TEST(FitLoop, ConvergesAndLeavesThePagesAtTheKeptValues) {
@@ -281,6 +289,26 @@ TEST(FitLoop, ConvergesAndLeavesThePagesAtTheKeptValues) {
     EXPECT_DOUBLE_EQ(host.total, w.chisq);
     EXPECT_GT(w.covar[1][1], 0);
     EXPECT_EQ(host.status.back().rfind("Running Fit: iteration ", 0), 0u);
+}
+
+TEST(FitLoop, ANearlySingularValleyIsFollowedToItsMinimum) {
+    // y = a1 x + a2 (x + 1e-6 x^2) at x = -3..3: along a1 + a2 = 2 chi-square
+    // changes by 1e-12 of what it does across. The residuals x^3 - 7x (in
+    // thousandths) are orthogonal to x and x^2, so the minimum is (1, 1) with
+    // chi-square 216e-6. The start lies 1e4 along the valley, 21 standard
+    // errors out, at 92 times that; a damped step creeps along by far less
+    // than 1e-4 of chi-square while lambda falls, so a test of that fall and
+    // lambda alone stops right there. 0.01 of a standard error from the
+    // minimum is 4.3e-9 more.
+    FunctionHost host(2, {-3, -2, -1, 0, 1, 2, 3},
+                      {-6.006 + 9e-6, -3.994 + 4e-6, -1.994 + 1e-6, 0, 1.994 + 1e-6, 3.994 + 4e-6, 6.006 + 9e-6},
+                      [](double x, const double* a, double* d) {
+                          return a[1] * (d[1] = x) + a[2] * (d[2] = x + 1e-6 * x * x);
+                      });
+    Work w({1 + 1e4, 1 - 1e4});
+    w.ia = {0, FitCodeFree, FitCodeFree};
+    EXPECT_EQ(Loop(host, w).End, FitEnd::Converged);
+    EXPECT_NEAR(w.chisq, 216e-6, 4.3e-9);
 }
 
 TEST(FitLoop, PerfectFitConverges) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/fit/fit_engine.h"
+#include "engine/fit/fit_loop.h"
 #include "engine/model/model_data.h"
 #include "engine/model/model_sync.h"
 #include "engine/numeric/randoms.h"
@@ -187,6 +188,27 @@ inline bool ReadFitBenchData(const std::string& path, TSensTabCore& page) {
         }
     }
     return true;
+}
+
+// How far the model's values lie from the minimum of the pages' sum: the
+// Gauss-Newton step from them in standard errors, the longest over the
+// floated parameters (infinity when it cannot be had).
+inline double GaussNewtonStepInErrors(std::span<TSensTabCore* const> pages, TModelData& model) {
+    FitProgress quiet;
+    FitRun run(pages, model, quiet);
+    if (!run.Prepare()) return HUGE_VAL;
+    const int n = run.N;
+    Vector1 beta(1, n);
+    Matrix1 step(1, n, 1, 1);
+    double chisq = 0, longest = 0;
+    if (FitAccumulate(run.Host, run.A.get(), n, run.Alpha.get(), beta.get(), &chisq)) return HUGE_VAL;
+    for (int k = 1; k <= n; ++k) step[k][1] = beta[k];
+    // Alpha becomes its inverse, the covariance over the residual variance.
+    if (GaussJordanSolve(run.Alpha.get(), n, step.get(), 1)) return HUGE_VAL;
+    const double sd = std::sqrt(chisq / (model.NumDataPoints - n));
+    for (int k = 1; k <= n; ++k)
+        longest = std::max(longest, std::fabs(step[k][1]) / (sd * std::sqrt(run.Alpha[k][k])));
+    return longest;
 }
 
 } // namespace kivra::test
