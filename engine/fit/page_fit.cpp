@@ -402,10 +402,12 @@ const char* TSensTabCore::CalcFit(double* a, int ma, double** alpha, double* bet
         OwnedArray<RoundCurve> curves;
         OwnedArray<Series> series;
         OwnedArray<FitTask> tasks;
-        OwnedArray<double> responses;
+        // Not cleared: a run writes every response before the sums read it, so
+        // the first touch of a large buffer falls to the workers, not to this thread.
+        std::unique_ptr<double[]> responses(new (std::nothrow) double[need]);
         std::unique_ptr<TCurveRun[]> runs(new (std::nothrow) TCurveRun[taskTotal]);
         if (!runs || !curves.Reset(roundCurves, RoundCurve()) || !series.Reset(seriesTotal, Series()) ||
-            !tasks.Reset(taskTotal, FitTask()) || !responses.Reset(need, 0.0))
+            !tasks.Reset(taskTotal, FitTask()) || !responses)
             return "Memory Allocation Error";
         {
             int rc = 0, si = 0, ti = 0;
@@ -420,7 +422,7 @@ const char* TSensTabCore::CalcFit(double* a, int ma, double** alpha, double* bet
                 auto addSeries = [&](int p, bool responseOnly) {
                     series[si].P = p;
                     series[si].ResponseOnly = responseOnly;
-                    series[si].R = responses.data() + offset;
+                    series[si].R = responses.get() + offset;
                     offset += length;
                     return si++;
                 };
