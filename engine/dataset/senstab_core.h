@@ -124,10 +124,12 @@ public:
     // once per parameter of this page nudged by its step, and adds the page's
     // squared residuals, gradient and lower curvature triangle. The runs are
     // independent and spread over the worker threads; the sums are formed in
-    // curve, point and parameter order, as by one thread. A nudge that only
-    // the response reads takes the states of the unnudged run, and one that a
-    // curve does not read at all gives it the unnudged responses: both are
-    // what their own simulations would give, bit for bit. Null, or an error text.
+    // curve, point and parameter order, as by one thread, each point adding
+    // the terms of only the parameters that bear on its curve (the others'
+    // are exact zeros). A nudge that only the response reads takes the states
+    // of the unnudged run, and one that a curve does not read at all gives it
+    // the unnudged responses: both are what their own simulations would give,
+    // bit for bit. Null, or an error text.
     const char* CalcFit(double* a, int ma, double** alpha, double* beta, double* chisq);
     // Writes accepted values into the page (a shared time to every included curve).
     void UpdateFit(const double* a, int ma);
@@ -152,6 +154,10 @@ public:
     // Responses (doubles) CalcFit keeps at once: a round of curves is as
     // large as fits, a longer curve goes alone in blocks of points.
     std::size_t FitResponseBudget = std::size_t(1) << 22;
+    // When set, every point of CalcFit adds the terms of every parameter, as a
+    // point with a term that is not finite always does: the dense sums that
+    // the usual ones are checked against.
+    bool FitDenseSums = false;
     // Where the progress dots of CalcFit go; set by whoever drives the fit.
     class FitProgress* FitStatus = nullptr;
 

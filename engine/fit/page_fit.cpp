@@ -402,10 +402,12 @@ const char* TSensTabCore::CalcFit(double* a, int ma, double** alpha, double* bet
         OwnedArray<RoundCurve> curves;
         OwnedArray<Series> series;
         OwnedArray<FitTask> tasks;
-        OwnedArray<double> responses;
+        // Not cleared: a run writes every response before the sums read it, so
+        // the first touch of a large buffer falls to the workers, not to this thread.
+        std::unique_ptr<double[]> responses(new (std::nothrow) double[need]);
         std::unique_ptr<TCurveRun[]> runs(new (std::nothrow) TCurveRun[taskTotal]);
         if (!runs || !curves.Reset(roundCurves, RoundCurve()) || !series.Reset(seriesTotal, Series()) ||
-            !tasks.Reset(taskTotal, FitTask()) || !responses.Reset(need, 0.0))
+            !tasks.Reset(taskTotal, FitTask()) || !responses)
             return "Memory Allocation Error";
         {
             int rc = 0, si = 0, ti = 0;
@@ -420,7 +422,7 @@ const char* TSensTabCore::CalcFit(double* a, int ma, double** alpha, double* bet
                 auto addSeries = [&](int p, bool responseOnly) {
                     series[si].P = p;
                     series[si].ResponseOnly = responseOnly;
-                    series[si].R = responses.data() + offset;
+                    series[si].R = responses.get() + offset;
                     offset += length;
                     return si++;
                 };
@@ -484,15 +486,36 @@ const char* TSensTabCore::CalcFit(double* a, int ma, double** alpha, double* bet
 
                 const Series* s = &series[c.FirstSeries];
                 for (int k = k0; k < pointsEnd(cur); ++k) {
-                    const double r0 = s[0].R[k - k0];
+                    const int at = k - k0;
+                    const double r0 = s[0].R[at];
                     Sim[cur][k] = r0;
                     const double dy = Data[cur][k] - r0;
                     Chisq += dy * dy;
-                    int q = 1;
-                    for (int p = 1; p <= ma; ++p) {
+                    // Only the parameters with a series bear on the curve. Any
+                    // other's derivative is exactly 0, and so are its terms: adding
+                    // them leaves every sum as it was, so the terms of the bearing
+                    // ones alone give the sums of all, bit for bit, at a cost that
+                    // does not grow with the parameters of other curves. Not so
+                    // where a residual or derivative is not finite (0 times it is
+                    // not 0): such a point adds the terms of every parameter.
+                    bool finite = std::isfinite(dy) && !FitDenseSums;
+                    for (int q = 1; q < c.SeriesCount; ++q) {
+                        const int p = s[q].P;
+                        FitDeriv[p] = taken[p] != 0 ? (s[q].R[at] - r0) / taken[p] : 0.0;
+                        finite = finite && std::isfinite(FitDeriv[p]);
+                    }
+                    if (finite) {
+                        for (int q = 1; q < c.SeriesCount; ++q) {
+                            const int j = s[q].P;
+                            beta[j] += dy * FitDeriv[j];
+                            for (int u = 1; u <= q; ++u) alpha[j][s[u].P] += FitDeriv[j] * FitDeriv[s[u].P];
+                        }
+                        continue;
+                    }
+                    for (int p = 1, q = 1; p <= ma; ++p) {
                         if (FitKind[p] == KindOtherPage) continue;
                         double r = r0;
-                        if (q < c.SeriesCount && s[q].P == p) r = s[q++].R[k - k0];
+                        if (q < c.SeriesCount && s[q].P == p) r = s[q++].R[at];
                         FitDeriv[p] = taken[p] != 0 ? (r - r0) / taken[p] : 0.0;
                     }
                     for (int j = 1; j <= ma; ++j) {

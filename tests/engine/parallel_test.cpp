@@ -1,5 +1,6 @@
 // Simulations and fits spread over threads give the results of one thread bit
-// for bit, and report the failure that one thread meets first.
+// for bit, and report the failure that one thread meets first; the sums of a
+// fit skip no term that counts.
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -142,6 +143,32 @@ TEST(Parallel, AnyNumberOfThreadsGivesTheSerialResultsBitForBit) {
         ASSERT_EQ(spread.size(), serial.size());
         EXPECT_EQ(std::memcmp(spread.data(), serial.data(), serial.size() * sizeof(double)), 0)
             << threads << " threads, budget " << budget;
+    }
+}
+
+TEST(Parallel, TheTermsBearingOnEachCurveGiveTheDenseSumsBitForBit) {
+    // Page 0's own steps, stops and stock, page 1's local species, step and
+    // starts bear on some curves only; the reference adds the terms of every
+    // parameter at every point. Rows: all curves at once, blocks of a few
+    // points, a residual that is not finite (where 0 times it is not 0).
+    const std::pair<std::size_t, double> rows[] = {{1 << 22, 0.0}, {40, 0.0}, {1 << 22, INFINITY}};
+    for (const auto& [budget, datum] : rows) {
+        test::ScriptedMessages msgs;
+        Experiment x;
+        x.page0.Data[2][5] += datum;
+        FitProgress progress;
+        FitRun run(x.pages, x.model, progress);
+        ASSERT_TRUE(run.Prepare());
+        std::vector<double> sums[2];
+        for (const bool dense : {false, true}) {
+            for (TSensTabCore* p : x.pages) p->FitResponseBudget = budget, p->FitDenseSums = dense;
+            std::vector<double>& s = sums[dense] = std::vector<double>(run.N + 1);  // chi-square, beta[1..N]
+            ASSERT_EQ(FitAccumulate(run.Host, run.A.get(), run.N, run.Alpha.get(), s.data(), s.data()), nullptr);
+            for (int j = 1; j <= run.N; ++j) s.insert(s.end(), run.Alpha[j] + 1, run.Alpha[j] + j + 1);
+        }
+        EXPECT_EQ(std::memcmp(sums[0].data(), sums[1].data(), sums[0].size() * sizeof(double)), 0)
+            << "budget " << budget << ", datum " << datum;
+        EXPECT_EQ(msgs.Count(), 0u);
     }
 }
 
