@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -73,14 +74,16 @@ bool TMainForm::DiscardModel() {
 
 void TMainForm::FileNew() {
     if (Busy()) return;
+    TCommandScope command(*this);
+    if (command.Refused()) return;
     if (ActivePageKind() == PageKind::Model) {
         DiscardModel();
         return;
     }
-    TSensTab* page = ActiveSensPage();
+    QPointer<TSensTab> page = ActiveSensPage();
     if (!page) return;
     TNewSetAnswer answer;
-    if (!AskNewSet(answer)) return;
+    if (!AskNewSet(answer) || !page) return;
     // A box that does not convert counts as 0; values the set cannot be made
     // of make nothing, without a word.
     int curves = 0;
@@ -95,8 +98,9 @@ void TMainForm::FileNew() {
 
 void TMainForm::FileOpen() {
     if (Busy()) return;
+    TCommandScope command(*this);
     const PageKind kind = ActivePageKind();
-    if (kind != PageKind::Model && kind != PageKind::Data) return;
+    if (command.Refused() || (kind != PageKind::Model && kind != PageKind::Data)) return;
     RunState = 0;
     SetStatusText("Loading");
     RepaintStatus();
@@ -111,8 +115,9 @@ void TMainForm::FileOpen() {
 
 void TMainForm::FileSave() {
     if (Busy()) return;
+    TCommandScope command(*this);
     const PageKind kind = ActivePageKind();
-    if (kind == PageKind::Plot) return;
+    if (command.Refused() || kind == PageKind::Plot) return;
     RunState = 0;
     SetStatusText("Saving");
     RepaintStatus();
@@ -134,15 +139,15 @@ void TMainForm::FileSave() {
 void TMainForm::FileExit() { close(); }
 
 bool TMainForm::LoadData() {
-    TSensTab* page = ActiveSensPage();
+    QPointer<TSensTab> page = ActiveSensPage();
     if (!page || Busy()) return false;
     std::string name;
-    if (!AskFileName(FileDialog::DataOpen, name)) return false;
+    if (!AskFileName(FileDialog::DataOpen, name) || !page) return false;
     return page->LoadSens(name);
 }
 
 bool TMainForm::SaveData() {
-    TSensTab* page = ActiveSensPage();
+    QPointer<TSensTab> page = ActiveSensPage();
     if (!page || Busy()) return false;
     SaveParts parts;
     if (!CurrentFileChoices().ChooseSaveParts(parts)) return false;
@@ -154,6 +159,7 @@ bool TMainForm::SaveData() {
         DataSaveDlg->setWindowTitle(QStringLiteral("Save Data"));
         // A cancelled dialog skips only its own part.
         if (!chosen) continue;
+        if (!page) return false;
         if (page->WriteData(name, file.Mask)) written = true;
         else failed = true;
     }
@@ -164,6 +170,8 @@ bool TMainForm::SaveData() {
 
 void TMainForm::DataAddPage() {
     if (Busy()) return;
+    TCommandScope command(*this);
+    if (command.Refused()) return;
     if (PageCount() >= MaxSets) {
         ShowMessage("Maximum number of sets", "Sorry");
         return;
@@ -176,9 +184,10 @@ void TMainForm::DataAddPage() {
 
 void TMainForm::DataDeletePage() {
     if (Busy()) return;
-    TSensTab* page = ActiveSensPage();
-    if (!page) return;
-    if (ShowMessage("Delete this data page?", "Confirm Delete", MsgButtons::YesNo) != MsgResult::Yes) return;
+    TCommandScope command(*this);
+    QPointer<TSensTab> page = ActiveSensPage();
+    if (command.Refused() || !page) return;
+    if (ShowMessage("Delete this data page?", "Confirm Delete", MsgButtons::YesNo) != MsgResult::Yes || !page) return;
     const int tag = page->Tag;
     DeletePage(tag);
     // The pages without data were numbered anew; their own plots carry the number.
@@ -327,7 +336,8 @@ void TMainForm::EditCurveClick() {
     TPlot* p = PopupPlot();
     TSensTab* page = ActiveSensPage();
     if (!p || !page || Busy()) return;
-    page->RunInjDlg(EditCurveTarget(*p));
+    TCommandScope command(*this);
+    if (!command.Refused()) page->RunInjDlg(EditCurveTarget(*p));
 }
 
 } // namespace kivra

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -133,6 +134,52 @@ QIcon Glyph(const char* kind) {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// The page control's tab bar: a change of page it makes from a click, a key
+// or the wheel on the tabs is the user's; all other changes are the program's.
+class TUserTabBar : public QTabBar {
+public:
+    explicit TUserTabBar(bool& userInput) : User(userInput) {}
+
+protected:
+    // The style chooses whether a press or a release selects.
+    void mousePressEvent(QMouseEvent* e) override {
+        const QScopedValueRollback<bool> user(User, true);
+        QTabBar::mousePressEvent(e);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        const QScopedValueRollback<bool> user(User, true);
+        QTabBar::mouseReleaseEvent(e);
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        const QScopedValueRollback<bool> user(User, true);
+        QTabBar::keyPressEvent(e);
+    }
+    void wheelEvent(QWheelEvent* e) override {
+        const QScopedValueRollback<bool> user(User, true);
+        QTabBar::wheelEvent(e);
+    }
+
+private:
+    bool& User;
+};
+
+class TPageControl : public QTabWidget {
+public:
+    TPageControl(QWidget* parent, bool& userInput) : QTabWidget(parent), User(userInput) {
+        setTabBar(new TUserTabBar(userInput));
+    }
+
+protected:
+    // Ctrl+Tab and its kin.
+    void keyPressEvent(QKeyEvent* e) override {
+        const QScopedValueRollback<bool> user(User, true);
+        QTabWidget::keyPressEvent(e);
+    }
+
+private:
+    bool& User;
+};
+
 } // namespace
 
 TPanel::TPanel(QWidget* parent) : QFrame(parent) {}
@@ -197,7 +244,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     CloseTimer = new QTimer(this);
     CloseTimer->setInterval(50);
     connect(CloseTimer, &QTimer::timeout, this, [this] {
-        if (Busy() || MessageDepth > 0 || QApplication::activeModalWidget()) return;
+        if (Busy() || MessageDepth > 0 || CommandInProgress() || QApplication::activeModalWidget()) return;
         CloseTimer->stop();
         close();
     });
@@ -323,7 +370,7 @@ void TMainForm::BuildToolBar() {
 }
 
 void TMainForm::BuildPages() {
-    PageHolder = new QTabWidget(this);
+    PageHolder = new TPageControl(this, UserPageInput);
     setCentralWidget(PageHolder);
     ModelPage = new TPanel;
     PageHolder->addTab(ModelPage, QStringLiteral("Model"));
@@ -495,8 +542,10 @@ void TMainForm::PageHolderChanging(QWidget* leaving) {
     // A run owns the model while it goes; a page change then only shows.
     if (!Destroying && !Busy()) {
         // What is still pending (the last keystroke in a box, the old page's
-        // repaint) is done before the panels are read.
-        ProcessMessages();
+        // repaint) is done before the panels are read, when the user changes
+        // the page. A change the program makes is part of a command (a page
+        // removed, added or shown), inside which no other command may run.
+        if (UserPageInput && !CommandInProgress()) ProcessMessages();
         GetModel(leaving != PlotPage);
     }
     ApplyEnabling();
@@ -657,9 +706,10 @@ void TMainForm::PlotResize() {
 // ---- closing -----------------------------------------------------------------------------
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // A run (or a nested message pass of one) is on the stack: ask it to end,
-    // without questions, and close once it has returned.
-    if (Busy() || MessageDepth > 0) {
+    // A run (or a nested message pass of one), or a command in its dialog, is
+    // on the stack: ask a run to end, without questions, and close once it
+    // has returned.
+    if (Busy() || MessageDepth > 0 || CommandInProgress()) {
         Closing = true;
         FitRunning = false;
         MonteRunning = false;

@@ -83,6 +83,9 @@ void TMainForm::PrintSetupDialog() {
 void TMainForm::FilePrint() {
     // A report re-reads the model from the panels, which a run must not see change.
     if (Busy() || !PrintReportDlg) return;
+    // The model is read before the dialogs that follow: no page may go meanwhile.
+    TCommandScope command(*this);
+    if (command.Refused()) return;
     auto tabShown = [this](QWidget* page) { return PageHolder->isTabVisible(PageHolder->indexOf(page)); };
     const bool resultsShown = tabShown(ResultPage), monteShown = tabShown(MontePage);
     PrintReportDlg->FollowPages(resultsShown, monteShown);

@@ -42,6 +42,8 @@ public:
     TSensTabCore& Page(int i) { return *Pages[static_cast<std::size_t>(i)]; }
     // Raw pointers in set order, for the fit and the files.
     std::vector<TSensTabCore*> PagePointers() const;
+    // The page is still in the list (a command that kept it across a dialog asks).
+    bool HasPage(const TSensTabCore* page) const;
 
     // Appends a page made by MakePage; null when MaxSets pages exist.
     TSensTabCore* AddPage();
@@ -61,6 +63,29 @@ public:
     // a half-read model is never simulated, fitted, saved or printed.
     bool GetModel(bool rebuildList);
 
+    // ---- commands in progress --------------------------------------------------------
+    // A command that changes, replaces or frees pages, or keeps one across a
+    // dialog or a message pass, runs inside a TCommandScope. Input that was
+    // queued before its dialog opened is delivered inside that dialog's loop:
+    // another such command arriving so is refused and does nothing.
+    class TCommandScope {
+    public:
+        explicit TCommandScope(TMainFormCore& form) : form_(form), refused_(form.CommandRunning) {
+            form_.CommandRunning = true;
+        }
+        ~TCommandScope() {
+            if (!refused_) form_.CommandRunning = false;
+        }
+        TCommandScope(const TCommandScope&) = delete;
+        TCommandScope& operator=(const TCommandScope&) = delete;
+        bool Refused() const { return refused_; }
+
+    private:
+        TMainFormCore& form_;
+        bool refused_;
+    };
+    bool CommandInProgress() const { return CommandRunning; }
+
     // ---- model list ----------------------------------------------------------------
     // The records and lines of the plot page's model list.
     TModelList ModelListState;
@@ -69,7 +94,8 @@ public:
     // The lines built anew from Model; ModelListChanged shows them.
     void BuildModelList();
     // A click on line index: its group opens or closes and the list is built
-    // anew. A click beside the lines does nothing.
+    // anew, over the pages' arrays as they are now. A click beside the lines
+    // does nothing.
     void ToggleModelLine(int index);
 
     // ---- run state ---------------------------------------------------------------
@@ -117,6 +143,7 @@ public:
 private:
     // The end of a load: the model list's groups as for a new model, then the synchronisation.
     void ModelLoaded();
+    bool CommandRunning = false;
 
 protected:
     // ---- hooks the window answers ------------------------------------------------
@@ -211,6 +238,8 @@ protected:
     // The page control: what is shown, and the data page shown (-1 none).
     virtual PageKind ActiveTab() const { return PageKind::Model; }
     virtual int ActiveDataPage() const { return -1; }
+    // The data page shown; null when none.
+    TSensTabCore* ActivePage();
     // The status line shows RunState and its texts anew at once.
     virtual void RepaintStatus() {}
     // A run began or ended (Busy() changed): what edits data follows it.

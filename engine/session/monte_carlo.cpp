@@ -84,9 +84,10 @@ private:
 // results, the cycles and the end that puts the set values back.
 class MonteRun {
 public:
-    explicit MonteRun(TMainFormCore& form)
+    // After the checks of a run (FitCanStart) passed with n parameters.
+    MonteRun(TMainFormCore& form, int n)
         : f_(form), pages_(form.PagePointers()), progress_(form),
-          pagesHost_(pages_, form.Model, progress_), host_(pagesHost_) {}
+          pagesHost_(pages_, form.Model, progress_), host_(pagesHost_), n_(n) {}
     ~MonteRun() { ReleasePages(); }
     MonteRun(const MonteRun&) = delete;
     MonteRun& operator=(const MonteRun&) = delete;
@@ -171,7 +172,6 @@ bool MonteRun::ReadBoxes() {
 }
 
 bool MonteRun::SetUp() {
-    if (!f_.FitCanStart(RunMcError, n_)) return false;
     TModelData& model = f_.Model;
     if (!ReadBoxes()) return false;
 
@@ -434,13 +434,18 @@ void TMainFormCore::RunMonteButtonClick() {
     }
     // A fit is going: only its own command may act on it.
     if (FitRunning) return;
+    TCommandScope command(*this);
+    if (command.Refused()) return;
     if (MonteUnsaved) {
         const MsgResult answer =
             ShowMessage("Save current monte carlo results?", "Run Monte Carlo", MsgButtons::YesNoCancel);
         if (answer == MsgResult::Cancel) return;
         if (answer == MsgResult::Yes && !SaveMonteResults()) return;
     }
-    MonteRun run(*this);
+    // The checks may show a page and messages: the run takes the pages once they passed.
+    int n = 0;
+    if (!FitCanStart(RunMcError, n)) return;
+    MonteRun run(*this, n);
     run.Go();
 }
 

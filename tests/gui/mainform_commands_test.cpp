@@ -16,6 +16,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+#include "app/kmcalcform.h"
 #include "app/mainform.h"
 #include "engine/model/model_sync.h"
 #include "widgets/plot.h"
@@ -35,7 +36,18 @@ class TestForm : public TMainForm {
 public:
     std::vector<std::string> Names, Titles;
     std::vector<TNewSetAnswer> NewSets;
-    bool AskNewSet(TNewSetAnswer& answer) override { return Next(NewSets, answer); }
+    // The dialogs let pending messages run, as their modal loops do.
+    bool DialogLoops = false;
+    bool Loop() {
+        if (DialogLoops) QCoreApplication::processEvents();
+        return true;
+    }
+    bool AskNewSet(TNewSetAnswer& answer) override { return Loop() && Next(NewSets, answer); }
+    bool AskSmooth(int& window, int& order) override {
+        window = 5;
+        order = 2;
+        return Loop();
+    }
     bool AskFileName(FileDialog which, std::string& fileName) override {
         Titles.push_back((which == FileDialog::DataSave ? DataSaveDlg : DataOpenDlg)->windowTitle().toStdString());
         return Next(Names, fileName) && !fileName.empty();
@@ -208,6 +220,72 @@ TEST(MainFormCommands, NoCommandTouchesTheDataWhileARunUsesThem) {
         EXPECT_TRUE(form.Titles.empty() && form.NewSets.size() == 1 && msgs.Count() == 0);
         form.FitRunning = form.MonteRunning = false;
     }
+}
+
+// Input queued before a command's dialog or message pass opened (a double
+// click on a tool button) is delivered inside it. Each row queues a command
+// with a zero-time timer, then a Cancel for a dialog, and runs a command on
+// a form with a page of data (shown) and an empty page: no page changes under
+// the command, nor does a model-list click run inside it (ASan sees the rest).
+TEST(MainFormCommands, NoCommandRunsInsideAnother) {
+    test::ScriptedMessages msgs;
+    msgs.AlwaysAnswer = MsgResult::Yes;
+    using Act = std::function<void(TestForm&)>;
+    const Act none = [](TestForm&) {}, remove = [](TestForm& f) { f.DataDeletePage(); };
+    struct Case {
+        const char* name;
+        Act before, queued, command;
+        bool viewing = false;  // the queued act only views: it may not even run inside
+    };
+    const Case cases[] = {
+        {"Monte Carlo checks the empty page", none, remove, [](TestForm& f) { f.RunMonteButtonClick(); }},
+        {"New Set Properties", [](TestForm& f) { f.NewSets = {{"3", "100", "10"}}; }, remove,
+         [](TestForm& f) { f.FileNew(); }},
+        {"injection dialog", none, remove, [](TestForm& f) { f.SensPage(0)->InjButtonClick(0); }},
+        {"Open Data in Edit Data Set", [](TestForm& f) { f.Names = {f.File}; }, [](TestForm& f) { f.FileOpen(); },
+         [](TestForm& f) { f.SensPage(0)->InjButtonClick(-1); }},
+        {"Smooth", none, remove, [](TestForm& f) { f.RunSmoothItemClick(); }},
+        {"Delete Data Page", none, remove, remove},
+        {"model file read with its data sets", none, [](TestForm& f) { f.RunSimulation(); },
+         [](TestForm& f) { f.LoadModelFile(f.Dir.filePath("model.mdl").toStdString()); }},
+        {"model-list click", none, [](TestForm& f) { f.ModelListClick(0); }, remove, true},
+        {"km calculator opened beside a run",
+         [](TestForm& f) { f.FitRunning = true; f.kmCalculatorClick(); f.FitRunning = false; }, remove,
+         [](TestForm& f) { f.kmCalculatorClick(); }},
+    };
+    TKmCalcForm km;
+    KmCalcForm = &km;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestForm form;
+        form.DialogLoops = true;
+        form.PageWithData();
+        form.DataAddPage();
+        form.PageHolder->setCurrentWidget(form.SensPage(0));
+        ASSERT_TRUE(form.SaveModelFile(form.Dir.filePath("model.mdl").toStdString()));
+        c.before(form);
+        auto pages = [&form] {
+            std::vector<const void*> p;
+            for (int i = 0; i < form.PageCount(); ++i) p.insert(p.end(), {&form.Page(i), form.Page(i).Data.rows()});
+            return p;
+        };
+        bool inside = true, nested = false;
+        QTimer::singleShot(0, &form, [&] {
+            const auto before = pages();
+            c.queued(form);
+            nested = inside && (c.viewing || pages() != before);
+        });
+        QTimer::singleShot(0, &form, [] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QDialog*>(modal ? modal : KmCalcForm)) dialog->reject();
+        });
+        c.command(form);
+        inside = false;
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(nested);
+        km.hide();
+    }
+    KmCalcForm = nullptr;
 }
 
 // New on a data page makes a set only of values it can be made of, without a
