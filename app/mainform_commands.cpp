@@ -69,6 +69,8 @@ bool TMainForm::DiscardModel() {
     BuildModelHeads();
     for (int i = 0; i < PageCount(); ++i) SensPage(i)->ClearModel();
     SetSsqText("");
+    // A save of the new model asks for its own file.
+    ModelFileName.clear();
     return true;
 }
 
@@ -101,6 +103,7 @@ void TMainForm::FileOpen() {
     TCommandScope command(*this);
     const PageKind kind = ActivePageKind();
     if (command.Refused() || (kind != PageKind::Model && kind != PageKind::Data)) return;
+    if (kind == PageKind::Model && !SaveChangedModel("Open Model")) return;
     RunState = 0;
     SetStatusText("Loading");
     RepaintStatus();

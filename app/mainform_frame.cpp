@@ -268,6 +268,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ConnectCommands();
     ConnectKmCommands();
     ApplyEnabling();
+    // The empty model counts as saved: closing at once asks nothing.
+    MarkSaved();
 }
 
 TMainForm::~TMainForm() { FormDestroy(); }
@@ -715,6 +717,13 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         MonteRunning = false;
         event->ignore();
         CloseTimer->start();
+        return;
+    }
+    // Unsaved work is asked about; a save that is cancelled or fails keeps the window.
+    TCommandScope command(*this);
+    if (command.Refused() || !CanClose()) {
+        Closing = false;
+        event->ignore();
         return;
     }
     Closing = true;

@@ -288,22 +288,62 @@ void WriteResultsPart(std::string& out, const TResultsView& view) {
         if (!label.empty()) AppendLine(out, label);
 }
 
-bool WriteModelFile(const std::string& fileName, const TModelData& model,
-                    const std::vector<TSensTabCore*>& pages, const TResultsView& results) {
-    ReplacingFile file;
-    if (!file.Open(fileName)) return false;
+namespace {
+
+// The file's text piece by piece: the model part, each set block, the results part.
+template <class Emit>
+void ModelFilePieces(const TModelData& model, const std::vector<TSensTabCore*>& pages,
+                     const TResultsView& results, Emit&& emit) {
     std::string text;
     WriteModelPart(text, model, static_cast<int>(pages.size()));
-    file.Write(text);
+    emit(text);
     for (const TSensTabCore* page : pages) {
         text.clear();
         page->WriteSet(text, model);
-        file.Write(text);
+        emit(text);
     }
     text.clear();
     WriteResultsPart(text, results);
-    file.Write(text);
-    return file.Commit();
+    emit(text);
+}
+
+// FNV-1a over the pieces in order.
+class Fingerprint {
+public:
+    void Add(const std::string& text) {
+        for (const char c : text) {
+            hash_ ^= static_cast<unsigned char>(c);
+            hash_ *= 0x100000001b3ULL;
+        }
+    }
+    std::uint64_t Value() const { return hash_; }
+
+private:
+    std::uint64_t hash_ = 0xcbf29ce484222325ULL;
+};
+
+} // namespace
+
+bool WriteModelFile(const std::string& fileName, const TModelData& model,
+                    const std::vector<TSensTabCore*>& pages, const TResultsView& results,
+                    std::uint64_t* fingerprint) {
+    ReplacingFile file;
+    if (!file.Open(fileName)) return false;
+    Fingerprint hash;
+    ModelFilePieces(model, pages, results, [&](const std::string& text) {
+        file.Write(text);
+        hash.Add(text);
+    });
+    if (!file.Commit()) return false;
+    if (fingerprint) *fingerprint = hash.Value();
+    return true;
+}
+
+std::uint64_t ModelFileFingerprint(const TModelData& model, const std::vector<TSensTabCore*>& pages,
+                                   const TResultsView& results) {
+    Fingerprint hash;
+    ModelFilePieces(model, pages, results, [&](const std::string& text) { hash.Add(text); });
+    return hash.Value();
 }
 
 } // namespace kivra

@@ -3,7 +3,9 @@
 // pages in set order, the run flags and the state of the fit, Monte Carlo and
 // file commands. TMainForm adds the menus, panels, plots and pages on top and
 // answers the hooks below; tests drive this half without Qt.
+#include <cstdint>
 #include <ctime>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -133,6 +135,9 @@ public:
     // its message).
     bool SaveModel();
     bool SaveModelFile(const std::string& fileName);
+    // The file the model was last saved to, or loaded from with the file's own
+    // data sets; empty when none (a new model, or another file's model over the pages).
+    std::string ModelFileName;
     // The model part, from the second line, into model. False after a message.
     bool ReadModel(TSensTabCore::FileText& f, int version, TModelData& model);
     // The results part into Results (ResultsChanged follows). A missing or damaged
@@ -140,10 +145,36 @@ public:
     bool ReadResults(TSensTabCore::FileText& f);
     void WriteResults(std::string& out) const;
 
+    // ---- unsaved work (engine/session/model_commands.cpp) ------------------------------
+    // What a save would write now becomes the state the model counts as
+    // saved: after a model file was read or written, and when the window starts.
+    void MarkSaved();
+    // What a save would write differs from what was last loaded or saved; a
+    // model whose panels cannot be read (after the message) counts as changed.
+    bool ModelChanged();
+    // Before a command replaces a changed model: "Save current model?" with
+    // Yes, No and Cancel. Yes saves to the model's file, or through the Save
+    // dialog when it has none. True when the command may go on: nothing
+    // changed, No, or saved.
+    bool SaveChangedModel(const std::string& caption);
+    // Before the window closes: the model as above, then unsaved Monte Carlo
+    // results with the question a new run asks. True when it may close.
+    bool CanClose();
+    // Unsaved Monte Carlo results: "Save current monte carlo results?" (Yes,
+    // No, Cancel). True when the command may go on: none unsaved, No, or saved.
+    bool SaveUnsavedMonte();
+
 private:
-    // The end of a load: the model list's groups as for a new model, then the synchronisation.
-    void ModelLoaded();
+    // A Yes, No and Cancel question on saving first; true for No, and for Yes
+    // once save succeeded.
+    bool SaveFirst(const std::string& question, const std::string& caption, const std::function<bool()>& save);
+    // The end of a load: the model list's groups as for a new model, the
+    // model's file (empty when the pages are not the file's), then the
+    // synchronisation, whose state counts as saved.
+    void ModelLoaded(const std::string& fileName);
     bool CommandRunning = false;
+    // The model file's text when last loaded or saved, as a hash.
+    std::uint64_t SavedFingerprint = 0;
 
 protected:
     // ---- hooks the window answers ------------------------------------------------

@@ -435,13 +435,7 @@ void TMainFormCore::RunMonteButtonClick() {
     // A fit is going: only its own command may act on it.
     if (FitRunning) return;
     TCommandScope command(*this);
-    if (command.Refused()) return;
-    if (MonteUnsaved) {
-        const MsgResult answer =
-            ShowMessage("Save current monte carlo results?", "Run Monte Carlo", MsgButtons::YesNoCancel);
-        if (answer == MsgResult::Cancel) return;
-        if (answer == MsgResult::Yes && !SaveMonteResults()) return;
-    }
+    if (command.Refused() || !SaveUnsavedMonte()) return;
     // The checks may show a page and messages: the run takes the pages once they passed.
     int n = 0;
     if (!FitCanStart(RunMcError, n)) return;

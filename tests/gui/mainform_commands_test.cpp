@@ -35,6 +35,7 @@ namespace {
 class TestForm : public TMainForm {
 public:
     std::vector<std::string> Names, Titles;
+    std::vector<FileDialog> Kinds;
     std::vector<TNewSetAnswer> NewSets;
     // The dialogs let pending messages run, as their modal loops do.
     bool DialogLoops = false;
@@ -50,6 +51,7 @@ public:
     }
     bool AskFileName(FileDialog which, std::string& fileName) override {
         Titles.push_back((which == FileDialog::DataSave ? DataSaveDlg : DataOpenDlg)->windowTitle().toStdString());
+        Kinds.push_back(which);
         return Next(Names, fileName) && !fileName.empty();
     }
     template <class T>
@@ -222,6 +224,83 @@ TEST(MainFormCommands, NoCommandTouchesTheDataWhileARunUsesThem) {
     }
 }
 
+// Exit (closing the window) and Open on the model page ask first whether to
+// save what changed since the model was last loaded or saved: Yes saves to
+// the model's file, or through the Save dialog when it has none, and the
+// command goes on only once saved; No goes on; Cancel stays. Unsaved Monte
+// Carlo results get the question a new run asks.
+TEST(MainFormCommands, UnsavedWorkIsAskedAboutBeforeExitAndOpen) {
+    test::ScriptedMessages msgs;
+    enum Change { Nothing, Synchronised, Typed, DataLoaded, SavedThenTyped, MonteRun };
+    const MsgResult yes = MsgResult::Yes, no = MsgResult::No, cancel = MsgResult::Cancel;
+    struct Case {
+        Change change;
+        bool exit;                       // else Open on the model page
+        std::vector<MsgResult> answers;  // to the questions, whose captions are asked
+        std::vector<std::string> names;  // to the file dialogs; "" cancels
+        const char *asked, *written;     // the file the work went to, "" none
+        bool wentOn;
+    };
+    const Case cases[] = {
+        {Nothing, true, {}, {}, "", "", true},
+        {Synchronised, true, {}, {}, "", "", true},
+        {Typed, true, {cancel}, {}, "Exit", "", false},
+        {Typed, true, {no}, {}, "Exit", "", true},
+        {Typed, true, {yes}, {""}, "Exit", "", false},
+        {DataLoaded, true, {yes}, {"new.mdl"}, "Exit", "new.mdl", true},
+        {SavedThenTyped, true, {yes}, {}, "Exit", "model.mdl", true},
+        {Synchronised, false, {}, {""}, "", "", true},
+        {Typed, false, {cancel}, {}, "Open Model", "", false},
+        {DataLoaded, false, {yes}, {"new.mdl", ""}, "Open Model", "new.mdl", true},
+        {MonteRun, true, {cancel}, {}, "Run Monte Carlo", "", false},
+        {MonteRun, true, {yes}, {"mc.mnt"}, "Run Monte Carlo", "mc.mnt", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        TestForm form;
+        const std::string model = form.Dir.filePath("model.mdl").toStdString();
+        if (c.change == DataLoaded) form.PageWithData();
+        if (c.change == SavedThenTyped) {
+            EXPECT_TRUE(form.SaveModelFile(model));
+        }
+        if (c.change == Synchronised) {
+            TestForm writer;
+            writer.PageWithData();
+            EXPECT_TRUE(writer.SaveModelFile(model));
+            msgs.Answer(yes);  // its data set
+            EXPECT_TRUE(form.LoadModelFile(model));
+            test::ClickTab(form.PageHolder, 1);
+            test::ClickTab(form.PageHolder, form.PageHolder->indexOf(form.SensPage(0)));
+        }
+        if (c.change == Typed || c.change == SavedThenTyped) test::TypeOver(form.SpecPanel->NameBox[0], "Typed");
+        form.MonteUnsaved = c.change == MonteRun;
+        form.PageHolder->setCurrentWidget(form.ModelPage);
+        msgs.Clear();
+        for (MsgResult a : c.answers) msgs.Answer(a);
+        for (const std::string& name : c.names)
+            form.Names.push_back(name.empty() ? name : form.Dir.filePath(name.c_str()).toStdString());
+        bool wentOn = false;
+        if (c.exit) {
+            wentOn = form.close();
+        } else {
+            form.FileOpen();
+            wentOn = std::count(form.Kinds.begin(), form.Kinds.end(), TMainFormCore::FileDialog::ModelOpen) == 1;
+        }
+        std::string asked;
+        for (const test::RecordedMessage& m : msgs.All()) {
+            asked += (asked.empty() ? "" : ",") + m.Caption;
+            EXPECT_EQ(m.Text, m.Caption == "Run Monte Carlo" ? "Save current monte carlo results?" : "Save current model?");
+            EXPECT_EQ(m.Buttons, MsgButtons::YesNoCancel);
+        }
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(wentOn, c.wentOn);
+        EXPECT_TRUE(msgs.AllAnswered() && form.Names.empty());
+        QFile written(form.Dir.filePath(c.written));
+        const char* work = c.change == DataLoaded ? "run.txt" : c.change == MonteRun ? "Succeeded" : "Typed";
+        EXPECT_EQ(written.open(QIODevice::ReadOnly) && written.readAll().contains(work), *c.written != 0);
+    }
+}
+
 // Input queued before a command's dialog or message pass opened (a double
 // click on a tool button) is delivered inside it. Each row queues a command
 // with a zero-time timer, then a Cancel for a dialog, and runs a command on
@@ -384,6 +463,7 @@ TEST(MainFormCommands, HelpAndExamples) {
         SCOPED_TRACE(c.name);
         const std::string base = examples.filePath(QString::fromLatin1(c.name)).toStdString();
         form.Names = {base + ".mdl", base + ".txt"};
+        if (form.PageCount() > 0) msgs.Answer(MsgResult::No);  // the last example's fit is not saved
         msgs.Answer(MsgResult::Yes);  // its data set too
         form.PageHolder->setCurrentWidget(form.ModelPage);
         form.OpenButton->click();
