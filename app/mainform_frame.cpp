@@ -134,50 +134,32 @@ QIcon Glyph(const char* kind) {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-// The page control's tab bar: a change of page it makes from a click, a key
-// or the wheel on the tabs is the user's; all other changes are the program's.
-class TUserTabBar : public QTabBar {
+// A control that marks while it handles a click, a key or the wheel: the
+// page control and its tab bar tell a change of page the user makes from the
+// changes the program makes.
+template <class W>
+class TUserInput : public W {
 public:
-    explicit TUserTabBar(bool& userInput) : User(userInput) {}
+    explicit TUserInput(bool& user, QWidget* parent = nullptr) : W(parent), User(user) {}
 
 protected:
-    // The style chooses whether a press or a release selects.
-    void mousePressEvent(QMouseEvent* e) override {
-        const QScopedValueRollback<bool> user(User, true);
-        QTabBar::mousePressEvent(e);
-    }
-    void mouseReleaseEvent(QMouseEvent* e) override {
-        const QScopedValueRollback<bool> user(User, true);
-        QTabBar::mouseReleaseEvent(e);
-    }
-    void keyPressEvent(QKeyEvent* e) override {
-        const QScopedValueRollback<bool> user(User, true);
-        QTabBar::keyPressEvent(e);
-    }
-    void wheelEvent(QWheelEvent* e) override {
-        const QScopedValueRollback<bool> user(User, true);
-        QTabBar::wheelEvent(e);
+    bool event(QEvent* e) override {
+        const QEvent::Type t = e->type();
+        const bool input = t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease ||
+                           t == QEvent::KeyPress || t == QEvent::Wheel;
+        const QScopedValueRollback<bool> user(User, User || input);
+        return W::event(e);
     }
 
 private:
     bool& User;
 };
 
-class TPageControl : public QTabWidget {
+class TPageControl : public TUserInput<QTabWidget> {
 public:
-    TPageControl(QWidget* parent, bool& userInput) : QTabWidget(parent), User(userInput) {
-        setTabBar(new TUserTabBar(userInput));
+    TPageControl(QWidget* parent, bool& user) : TUserInput<QTabWidget>(user, parent) {
+        setTabBar(new TUserInput<QTabBar>(user));
     }
-
-protected:
-    // Ctrl+Tab and its kin.
-    void keyPressEvent(QKeyEvent* e) override {
-        const QScopedValueRollback<bool> user(User, true);
-        QTabWidget::keyPressEvent(e);
-    }
-
-private:
-    bool& User;
 };
 
 } // namespace
