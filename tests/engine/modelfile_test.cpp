@@ -265,10 +265,7 @@ TEST(ModelFile, FittedValuesComeBackBitForBit) {
     ScriptedMessages msgs;
     msgs.AlwaysAnswer = MsgResult::Yes;
     ScratchDir dir("model-fit");
-    OneToOneSetup setup;
-    setup.Points = 61;
-    setup.Interval = 10;
-    setup.FitRmax = true;
+    const OneToOneSetup setup{.Points = 61, .Interval = 10, .FitRmax = true};
     CountingForm form, back;
     MakeOneToOnePage(*form.AddPage(), setup);
     StaggerAndNoise(form.Page(0), 0, 0.5);

@@ -257,16 +257,12 @@ TEST(MainFormCommands, UnsavedWorkIsAskedAboutBeforeExitAndOpen) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);
-        TestForm form;
+        TestForm form, writer;
         const std::string model = form.Dir.filePath("model.mdl").toStdString();
         if (c.change == DataLoaded) form.PageWithData();
-        if (c.change == SavedThenTyped) {
-            EXPECT_TRUE(form.SaveModelFile(model));
-        }
+        if (c.change == Synchronised) writer.PageWithData();
+        EXPECT_TRUE((c.change == SavedThenTyped ? form : writer).SaveModelFile(model));
         if (c.change == Synchronised) {
-            TestForm writer;
-            writer.PageWithData();
-            EXPECT_TRUE(writer.SaveModelFile(model));
             msgs.Answer(yes);  // its data set
             EXPECT_TRUE(form.LoadModelFile(model));
             test::ClickTab(form.PageHolder, 1);
@@ -279,13 +275,8 @@ TEST(MainFormCommands, UnsavedWorkIsAskedAboutBeforeExitAndOpen) {
         for (MsgResult a : c.answers) msgs.Answer(a);
         for (const std::string& name : c.names)
             form.Names.push_back(name.empty() ? name : form.Dir.filePath(name.c_str()).toStdString());
-        bool wentOn = false;
-        if (c.exit) {
-            wentOn = form.close();
-        } else {
-            form.FileOpen();
-            wentOn = std::count(form.Kinds.begin(), form.Kinds.end(), TMainFormCore::FileDialog::ModelOpen) == 1;
-        }
+        const auto open = TMainFormCore::FileDialog::ModelOpen;
+        const bool wentOn = c.exit ? form.close() : (form.FileOpen(), std::ranges::count(form.Kinds, open) == 1);
         std::string asked;
         for (const test::RecordedMessage& m : msgs.All()) {
             asked += (asked.empty() ? "" : ",") + m.Caption;
@@ -343,10 +334,9 @@ TEST(MainFormCommands, NoCommandRunsInsideAnother) {
         form.PageHolder->setCurrentWidget(form.SensPage(0));
         ASSERT_TRUE(form.SaveModelFile(form.Dir.filePath("model.mdl").toStdString()));
         c.before(form);
-        auto pages = [&form] {
-            std::vector<const void*> p;
-            for (int i = 0; i < form.PageCount(); ++i) p.insert(p.end(), {&form.Page(i), form.Page(i).Data.rows()});
-            return p;
+        auto pages = [&form] {  // the pages and the first one's data
+            const std::vector<TSensTabCore*> p = form.PagePointers();
+            return std::pair(p, p.empty() ? nullptr : p[0]->Data.rows());
         };
         bool inside = true, nested = false;
         QTimer::singleShot(0, &form, [&] {
