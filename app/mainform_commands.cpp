@@ -66,11 +66,11 @@ bool TMainForm::DiscardModel() {
         return false;
     SpecPanel->ClearControls();
     ReactPanel->ClearControls();
+    // A save of the new model asks for its own file.
+    ModelFileName.clear();
     BuildModelHeads();
     for (int i = 0; i < PageCount(); ++i) SensPage(i)->ClearModel();
     SetSsqText("");
-    // A save of the new model asks for its own file.
-    ModelFileName.clear();
     return true;
 }
 

@@ -168,10 +168,9 @@ private:
     // A Yes, No and Cancel question on saving first; true for No, and for Yes
     // once save succeeded.
     bool SaveFirst(const std::string& question, const std::string& caption, const std::function<bool()>& save);
-    // The end of a load: the model list's groups as for a new model, the
-    // model's file (empty when the pages are not the file's), then the
+    // The end of a load: the model list's groups as for a new model, then the
     // synchronisation, whose state counts as saved.
-    void ModelLoaded(const std::string& fileName);
+    void ModelLoaded();
     bool CommandRunning = false;
     // The model file's text when last loaded or saved, as a hash.
     std::uint64_t SavedFingerprint = 0;

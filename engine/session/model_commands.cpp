@@ -27,10 +27,9 @@ bool TMainFormCore::ReadResults(TSensTabCore::FileText& f) {
 
 void TMainFormCore::WriteResults(std::string& out) const { WriteResultsPart(out, Results); }
 
-void TMainFormCore::ModelLoaded(const std::string& fileName) {
+void TMainFormCore::ModelLoaded() {
     // A new model opens the list as a new model does, whatever groups the old one had open.
     BuildModelHeads();
-    ModelFileName = fileName;
     // Synchronises the model; what it holds now counts as saved.
     MarkSaved();
 }
@@ -68,7 +67,8 @@ bool TMainFormCore::LoadModelFile(const std::string& fileName) {
         Model = model;
         WritePanels(Model);
         // The pages are not the file's: a save must not go there unasked.
-        ModelLoaded(sets == 0 && PageCount() == 0 ? fileName : std::string());
+        ModelFileName = sets == 0 && PageCount() == 0 ? fileName : std::string();
+        ModelLoaded();
         return true;
     }
 
@@ -89,7 +89,8 @@ bool TMainFormCore::LoadModelFile(const std::string& fileName) {
         Results = TResultsView{};
         ResultsChanged();
     }
-    ModelLoaded(fileName);
+    ModelFileName = fileName;
+    ModelLoaded();
     return true;
 }
 

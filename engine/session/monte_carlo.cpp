@@ -84,15 +84,16 @@ private:
 // results, the cycles and the end that puts the set values back.
 class MonteRun {
 public:
-    // After the checks of a run (FitCanStart) passed with n parameters.
-    MonteRun(TMainFormCore& form, int n)
+    explicit MonteRun(TMainFormCore& form)
         : f_(form), pages_(form.PagePointers()), progress_(form),
-          pagesHost_(pages_, form.Model, progress_), host_(pagesHost_), n_(n) {}
+          pagesHost_(pages_, form.Model, progress_), host_(pagesHost_) {}
     ~MonteRun() { ReleasePages(); }
     MonteRun(const MonteRun&) = delete;
     MonteRun& operator=(const MonteRun&) = delete;
 
-    void Go() {
+    // After the checks of a run (FitCanStart) passed with n parameters.
+    void Go(int n) {
+        n_ = n;
         if (!SetUp()) return;
         Cycles();
         End();
@@ -439,8 +440,8 @@ void TMainFormCore::RunMonteButtonClick() {
     // The checks may show a page and messages: the run takes the pages once they passed.
     int n = 0;
     if (!FitCanStart(RunMcError, n)) return;
-    MonteRun run(*this, n);
-    run.Go();
+    MonteRun run(*this);
+    run.Go(n);
 }
 
 } // namespace kivra
