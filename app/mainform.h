@@ -349,6 +349,8 @@ private:
     QTimer* CloseTimer = nullptr;
     // The page shown before the current one (Qt reports only the new one).
     QWidget* ShownPage = nullptr;
+    // The user's click or key on the tabs is being handled.
+    bool UserPageInput = false;
 };
 
 // The program's forms, set by the start-up.

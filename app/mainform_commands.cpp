@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -65,6 +66,8 @@ bool TMainForm::DiscardModel() {
         return false;
     SpecPanel->ClearControls();
     ReactPanel->ClearControls();
+    // A save of the new model asks for its own file.
+    ModelFileName.clear();
     BuildModelHeads();
     for (int i = 0; i < PageCount(); ++i) SensPage(i)->ClearModel();
     SetSsqText("");
@@ -74,14 +77,16 @@ bool TMainForm::DiscardModel() {
 
 void TMainForm::FileNew() {
     if (Busy()) return;
+    TCommandScope command(*this);
+    if (command.Refused()) return;
     if (ActivePageKind() == PageKind::Model) {
         DiscardModel();
         return;
     }
-    TSensTab* page = ActiveSensPage();
+    QPointer<TSensTab> page = ActiveSensPage();
     if (!page) return;
     TNewSetAnswer answer;
-    if (!AskNewSet(answer)) return;
+    if (!AskNewSet(answer) || !page) return;
     // A box that does not convert counts as 0; values the set cannot be made
     // of make nothing, without a word.
     int curves = 0;
@@ -96,8 +101,10 @@ void TMainForm::FileNew() {
 
 void TMainForm::FileOpen() {
     if (Busy()) return;
+    TCommandScope command(*this);
     const PageKind kind = ActivePageKind();
-    if (kind != PageKind::Model && kind != PageKind::Data) return;
+    if (command.Refused() || (kind != PageKind::Model && kind != PageKind::Data)) return;
+    if (kind == PageKind::Model && !SaveChangedModel("Open Model")) return;
     RunState = 0;
     SetStatusText("Loading");
     RepaintStatus();
@@ -112,8 +119,9 @@ void TMainForm::FileOpen() {
 
 void TMainForm::FileSave() {
     if (Busy()) return;
+    TCommandScope command(*this);
     const PageKind kind = ActivePageKind();
-    if (kind == PageKind::Plot) return;
+    if (command.Refused() || kind == PageKind::Plot) return;
     RunState = 0;
     SetStatusText("Saving");
     RepaintStatus();
@@ -135,15 +143,15 @@ void TMainForm::FileSave() {
 void TMainForm::FileExit() { close(); }
 
 bool TMainForm::LoadData() {
-    TSensTab* page = ActiveSensPage();
+    QPointer<TSensTab> page = ActiveSensPage();
     if (!page || Busy()) return false;
     std::string name;
-    if (!AskFileName(FileDialog::DataOpen, name)) return false;
+    if (!AskFileName(FileDialog::DataOpen, name) || !page) return false;
     return page->LoadSens(name);
 }
 
 bool TMainForm::SaveData() {
-    TSensTab* page = ActiveSensPage();
+    QPointer<TSensTab> page = ActiveSensPage();
     if (!page || Busy()) return false;
     SaveParts parts;
     if (!CurrentFileChoices().ChooseSaveParts(parts)) return false;
@@ -155,6 +163,7 @@ bool TMainForm::SaveData() {
         DataSaveDlg->setWindowTitle(QStringLiteral("Save Data"));
         // A cancelled dialog skips only its own part.
         if (!chosen) continue;
+        if (!page) return false;
         if (page->WriteData(name, file.Mask)) written = true;
         else failed = true;
     }
@@ -165,6 +174,8 @@ bool TMainForm::SaveData() {
 
 void TMainForm::DataAddPage() {
     if (Busy()) return;
+    TCommandScope command(*this);
+    if (command.Refused()) return;
     if (PageCount() >= MaxSets) {
         ShowMessage("Maximum number of sets", "Sorry");
         return;
@@ -177,9 +188,10 @@ void TMainForm::DataAddPage() {
 
 void TMainForm::DataDeletePage() {
     if (Busy()) return;
-    TSensTab* page = ActiveSensPage();
-    if (!page) return;
-    if (ShowMessage("Delete this data page?", "Confirm Delete", MsgButtons::YesNo) != MsgResult::Yes) return;
+    TCommandScope command(*this);
+    QPointer<TSensTab> page = ActiveSensPage();
+    if (command.Refused() || !page) return;
+    if (ShowMessage("Delete this data page?", "Confirm Delete", MsgButtons::YesNo) != MsgResult::Yes || !page) return;
     const int tag = page->Tag;
     DeletePage(tag);
     // The pages without data were numbered anew; their own plots carry the number.
@@ -328,7 +340,8 @@ void TMainForm::EditCurveClick() {
     TPlot* p = PopupPlot();
     TSensTab* page = ActiveSensPage();
     if (!p || !page || Busy()) return;
-    page->RunInjDlg(EditCurveTarget(*p));
+    TCommandScope command(*this);
+    if (!command.Refused()) page->RunInjDlg(EditCurveTarget(*p));
 }
 
 } // namespace kivra

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -134,6 +135,34 @@ QIcon Glyph(const char* kind) {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// A control that marks while it handles a click, a key or the wheel: the
+// page control and its tab bar tell a change of page the user makes from the
+// changes the program makes.
+template <class W>
+class TUserInput : public W {
+public:
+    explicit TUserInput(bool& user, QWidget* parent = nullptr) : W(parent), User(user) {}
+
+protected:
+    bool event(QEvent* e) override {
+        const QEvent::Type t = e->type();
+        const bool input = t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease ||
+                           t == QEvent::KeyPress || t == QEvent::Wheel;
+        const QScopedValueRollback<bool> user(User, User || input);
+        return W::event(e);
+    }
+
+private:
+    bool& User;
+};
+
+class TPageControl : public TUserInput<QTabWidget> {
+public:
+    TPageControl(QWidget* parent, bool& user) : TUserInput<QTabWidget>(user, parent) {
+        setTabBar(new TUserInput<QTabBar>(user));
+    }
+};
+
 } // namespace
 
 TPanel::TPanel(QWidget* parent) : QFrame(parent) {}
@@ -200,7 +229,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     CloseTimer = new QTimer(this);
     CloseTimer->setInterval(50);
     connect(CloseTimer, &QTimer::timeout, this, [this] {
-        if (Busy() || MessageDepth > 0 || QApplication::activeModalWidget()) return;
+        if (Busy() || MessageDepth > 0 || CommandInProgress() || QApplication::activeModalWidget()) return;
         CloseTimer->stop();
         close();
     });
@@ -224,6 +253,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ConnectCommands();
     ConnectKmCommands();
     ApplyEnabling();
+    // The empty model counts as saved: closing at once asks nothing.
+    MarkSaved();
 }
 
 TMainForm::~TMainForm() { FormDestroy(); }
@@ -326,7 +357,7 @@ void TMainForm::BuildToolBar() {
 }
 
 void TMainForm::BuildPages() {
-    PageHolder = new QTabWidget(this);
+    PageHolder = new TPageControl(this, UserPageInput);
     setCentralWidget(PageHolder);
     ModelPage = new TPanel;
     PageHolder->addTab(ModelPage, QStringLiteral("Model"));
@@ -501,8 +532,10 @@ void TMainForm::PageHolderChanging(QWidget* leaving) {
     // A run owns the model while it goes; a page change then only shows.
     if (!Destroying && !Busy()) {
         // What is still pending (the last keystroke in a box, the old page's
-        // repaint) is done before the panels are read.
-        ProcessMessages();
+        // repaint) is done before the panels are read, when the user changes
+        // the page. A change the program makes is part of a command (a page
+        // removed, added or shown), inside which no other command may run.
+        if (UserPageInput && !CommandInProgress()) ProcessMessages();
         GetModel(leaving != PlotPage);
     }
     ApplyEnabling();
@@ -667,14 +700,22 @@ void TMainForm::PlotResize() {
 // ---- closing -----------------------------------------------------------------------------
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // A run (or a nested message pass of one) is on the stack: ask it to end,
-    // without questions, and close once it has returned.
-    if (Busy() || MessageDepth > 0) {
+    // A run (or a nested message pass of one), or a command in its dialog, is
+    // on the stack: ask a run to end, without questions, and close once it
+    // has returned.
+    if (Busy() || MessageDepth > 0 || CommandInProgress()) {
         Closing = true;
         FitRunning = false;
         MonteRunning = false;
         event->ignore();
         CloseTimer->start();
+        return;
+    }
+    // Unsaved work is asked about; a save that is cancelled or fails keeps the window.
+    TCommandScope command(*this);
+    if (command.Refused() || !CanClose()) {
+        Closing = false;
+        event->ignore();
         return;
     }
     Closing = true;

@@ -102,6 +102,9 @@ void TMainForm::PrintSetupDialog() {
 void TMainForm::FilePrint() {
     // A report re-reads the model from the panels, which a run must not see change.
     if (Busy() || !PrintReportDlg) return;
+    // The model is read before the dialogs that follow: no page may go meanwhile.
+    TCommandScope command(*this);
+    if (command.Refused()) return;
     auto tabShown = [this](QWidget* page) { return PageHolder->isTabVisible(PageHolder->indexOf(page)); };
     // Results of a run on a model since replaced are not printed under it.
     const bool resultsShown = tabShown(ResultPage), monteShown = tabShown(MontePage) && !MonteModelReplaced;

@@ -265,11 +265,16 @@ void TSensTab::SetBlockRead(const TModelData& model) {
 }
 
 void TSensTab::InjButtonClick(int tag) {
-    int value = tag;
     // The data editor opens on the curve the plot shows alone.
-    if (tag == -1 && PagePlot->GetCurve() >= 0) value = -PagePlot->GetCurve() - 2;
-    RunInjDlg(value);
-    UpdateInjPics();
+    const int value = tag == -1 && PagePlot->GetCurve() >= 0 ? -PagePlot->GetCurve() - 2 : tag;
+    auto edit = [this, value] {
+        RunInjDlg(value);
+        UpdateInjPics();
+    };
+    // While the dialog is open the main window runs no command that could
+    // delete or reload this page.
+    if (OnCommand) OnCommand(edit);
+    else edit();
 }
 
 bool TSensTab::RunInjDlg(int inj) {

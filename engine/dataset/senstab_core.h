@@ -255,6 +255,9 @@ public:
     // A fit or Monte Carlo run is going: the data may not change under it, so
     // the dialog does not open.
     std::function<bool()> OnBusy;
+    // Runs one of the page's own commands (its injection and data dialogs) as
+    // a command of the main window: not at all while another is in progress.
+    std::function<void(const std::function<void()>& command)> OnCommand;
 
     // ---- fields -----------------------------------------------------------------
     int Tag = 0;  // set index 0..5

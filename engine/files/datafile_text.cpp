@@ -68,9 +68,9 @@ void AppendNumber(std::string& out, double value) {
     out.append(buf, r.ptr);
 }
 
-void AppendTime(std::string& out, double seconds) {
+void AppendExact(std::string& out, double value) {
     char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, seconds);
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
     out.append(buf, r.ptr);
 }
 

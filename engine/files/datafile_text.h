@@ -22,11 +22,12 @@ inline bool IsBlankText(std::string_view s) { return IsBlankText(s.data(), s.dat
 // Appends value in general notation with 6 significant digits, whatever the locale.
 void AppendNumber(std::string& out, double value);
 
-// Appends a time (s) with the fewest digits that read back as the same double,
-// whatever the locale. Six digits would merge the times of 20 Hz data past
-// 10 000 s, which the program then refuses; every reader of AppendNumber's
-// texts reads these too.
-void AppendTime(std::string& out, double seconds);
+// Appends a number with the fewest digits that read back as the same double,
+// whatever the locale; every reader of AppendNumber's texts reads these too.
+void AppendExact(std::string& out, double value);
+// A time (s) keeps every bit: six digits would merge the times of 20 Hz data
+// past 10 000 s, which the program then refuses.
+inline void AppendTime(std::string& out, double seconds) { AppendExact(out, seconds); }
 
 class TSensTabCore::FileText {
 public:

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <new>
 #include <utility>
 
@@ -134,13 +135,24 @@ void ParseResults(ModelReader& r, std::size_t fileSize, TResultsView& v) {
     v.DataFileHeaderText = n > 1 ? "Data Files:" : "Data File:";
 }
 
+// A concentration or R factor text: as typed while it still reads as the
+// value; a value the program computed, which the box shows with few digits,
+// as the number whole, so that every reader of the text gets it back exactly.
+std::string ValueText(const std::string& text, double value) {
+    if (!std::isfinite(value) || LeadingNumber(text) == value) return text;
+    std::string whole;
+    AppendExact(whole, value);
+    return whole;
+}
+
 void WriteModelPart(std::string& out, const TModelData& m, int pages) {
     auto integer = [&out](long long v, char after) {
         AppendInt(out, v);
         out += after;
     };
+    // Rates keep every digit: a fitted one comes back as fitted.
     auto number = [&out](double v, char after) {
-        AppendNumber(out, v);
+        AppendExact(out, v);
         out += after;
     };
     out += "Vers 3.50\n";
@@ -148,13 +160,15 @@ void WriteModelPart(std::string& out, const TModelData& m, int pages) {
     integer(m.NumReactionLines, '\n');
     for (int s = 0; s < std::clamp(m.NumSpecies, 0, MaxSpecies); ++s) {
         AppendCounted(out, m.SpecName[s]);
-        AppendCounted(out, m.InitConcText[s]);
+        // A local or fed species' row 0 is not this text's value.
+        const bool own = !m.SpecLocal[s] && m.AnalyteInj[0][s] < 0;
+        AppendCounted(out, own ? ValueText(m.InitConcText[s], m.InitConc[0][s]) : m.InitConcText[s]);
         integer(m.SpecLocal[s], ' ');
         integer(m.AnalyteInj[0][s] + 1, '\n');
         integer(m.FitConc[0][s], ' ');
         integer(m.Response[0][s], '\n');
         integer(m.AnalyteInj[0][s], '\n');
-        AppendCounted(out, m.RFactorText[s]);
+        AppendCounted(out, ValueText(m.RFactorText[s], m.RFactor[s]));
         integer(m.FitRFactor[s], '\n');
     }
     out += "end\n";
@@ -288,22 +302,62 @@ void WriteResultsPart(std::string& out, const TResultsView& view) {
         if (!label.empty()) AppendLine(out, label);
 }
 
-bool WriteModelFile(const std::string& fileName, const TModelData& model,
-                    const std::vector<TSensTabCore*>& pages, const TResultsView& results) {
-    ReplacingFile file;
-    if (!file.Open(fileName)) return false;
+namespace {
+
+// The file's text piece by piece: the model part, each set block, the results part.
+template <class Emit>
+void ModelFilePieces(const TModelData& model, const std::vector<TSensTabCore*>& pages,
+                     const TResultsView& results, Emit&& emit) {
     std::string text;
     WriteModelPart(text, model, static_cast<int>(pages.size()));
-    file.Write(text);
+    emit(text);
     for (const TSensTabCore* page : pages) {
         text.clear();
         page->WriteSet(text, model);
-        file.Write(text);
+        emit(text);
     }
     text.clear();
     WriteResultsPart(text, results);
-    file.Write(text);
-    return file.Commit();
+    emit(text);
+}
+
+// FNV-1a over the pieces in order.
+class Fingerprint {
+public:
+    void Add(const std::string& text) {
+        for (const char c : text) {
+            hash_ ^= static_cast<unsigned char>(c);
+            hash_ *= 0x100000001b3ULL;
+        }
+    }
+    std::uint64_t Value() const { return hash_; }
+
+private:
+    std::uint64_t hash_ = 0xcbf29ce484222325ULL;
+};
+
+} // namespace
+
+bool WriteModelFile(const std::string& fileName, const TModelData& model,
+                    const std::vector<TSensTabCore*>& pages, const TResultsView& results,
+                    std::uint64_t* fingerprint) {
+    ReplacingFile file;
+    if (!file.Open(fileName)) return false;
+    Fingerprint hash;
+    ModelFilePieces(model, pages, results, [&](const std::string& text) {
+        file.Write(text);
+        hash.Add(text);
+    });
+    if (!file.Commit()) return false;
+    if (fingerprint) *fingerprint = hash.Value();
+    return true;
+}
+
+std::uint64_t ModelFileFingerprint(const TModelData& model, const std::vector<TSensTabCore*>& pages,
+                                   const TResultsView& results) {
+    Fingerprint hash;
+    ModelFilePieces(model, pages, results, [&](const std::string& text) { hash.Add(text); });
+    return hash.Value();
 }
 
 } // namespace kivra

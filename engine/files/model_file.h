@@ -2,6 +2,7 @@
 // The model file's form against the records it fills and writes: the model
 // record, scratch pages for the set blocks and the results page's texts. The
 // main window's commands ask, apply and report around it.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,8 +33,14 @@ bool ReadResultsPart(TSensTabCore::FileText& f, TResultsView& view);
 void WriteResultsPart(std::string& out, const TResultsView& view);
 // The whole file in the current form (version 3.5), through a temporary file:
 // the model part, the set block of each page in order, the results part.
-// False after a message.
+// False after a message. fingerprint, when given, gets ModelFileFingerprint's
+// value of what was written.
 bool WriteModelFile(const std::string& fileName, const TModelData& model,
-                    const std::vector<TSensTabCore*>& pages, const TResultsView& results);
+                    const std::vector<TSensTabCore*>& pages, const TResultsView& results,
+                    std::uint64_t* fingerprint = nullptr);
+// A hash of the text WriteModelFile would write, without writing it: two
+// states that would be saved alike have the same value.
+std::uint64_t ModelFileFingerprint(const TModelData& model, const std::vector<TSensTabCore*>& pages,
+                                   const TResultsView& results);
 
 } // namespace kivra

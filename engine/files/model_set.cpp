@@ -190,8 +190,10 @@ void TSensTabCore::WriteSet(std::string& out, const TModelData& model) const {
     const int t = std::clamp(Tag, 0, MaxSets - 1);
     const int curves = std::clamp(NumCurves, 0, AllocCurves);
     const auto rowLength = static_cast<int>(Data.numCols());
+    // Every number keeps the digits that read back as the same double: fitted
+    // and edited values come back exactly, and a simulation of them gives the same sums.
     auto number = [&out](double v, char after) {
-        AppendNumber(out, v);
+        AppendExact(out, v);
         out += after;
     };
     auto integer = [&out](long long v, char after) {
@@ -218,10 +220,8 @@ void TSensTabCore::WriteSet(std::string& out, const TModelData& model) const {
         number(StockConc[j], '\t');
         integer(FitStockLocal[j], '\n');
         for (int i = 0; i < curves; ++i) {
-            AppendTime(out, InjStart[j][i]);
-            out += '\t';
-            AppendTime(out, InjStop[j][i]);
-            out += '\t';
+            number(InjStart[j][i], '\t');
+            number(InjStop[j][i], '\t');
             number(InjConc[j][i], '\t');
             number(RefIndex[j][i], '\t');
             integer(FitRefIndex[j][i], '\t');
@@ -242,8 +242,7 @@ void TSensTabCore::WriteSet(std::string& out, const TModelData& model) const {
         integer(count, ' ');
         integer(Excluded[i], '\n');
         for (int k = 0; k < count; ++k) {
-            AppendTime(out, Time[i][k]);
-            out += '\t';
+            number(Time[i][k], '\t');
             number(Data[i][k], '\t');
             number(Sim[i][k], '\t');
             integer(PointFlags[i][k], '\n');

@@ -22,6 +22,12 @@ std::vector<TSensTabCore*> TMainFormCore::PagePointers() const {
     return out;
 }
 
+bool TMainFormCore::HasPage(const TSensTabCore* page) const {
+    for (const auto& p : Pages)
+        if (p.get() == page) return true;
+    return false;
+}
+
 std::unique_ptr<TSensTabCore> TMainFormCore::MakePage() { return std::make_unique<TSensTabCore>(); }
 
 TSensTabCore* TMainFormCore::AddPage() {
@@ -33,6 +39,10 @@ TSensTabCore* TMainFormCore::AddPage() {
     page->OnInjLink = [this](int inj, bool fit, double stock, bool shared) { SetInjLink(inj, fit, stock, shared); };
     page->OnResimulate = [this](int set) { RunSimulationSet(set); };
     page->OnBusy = [this] { return Busy(); };
+    page->OnCommand = [this](const std::function<void()>& command) {
+        TCommandScope scope(*this);
+        if (!scope.Refused()) command();
+    };
     Pages.push_back(std::move(page));
     PagesChanged();
     return Pages.back().get();
@@ -90,7 +100,13 @@ void TMainFormCore::BuildModelList() {
 }
 
 void TMainFormCore::ToggleModelLine(int index) {
-    if (ModelListState.Click(index)) BuildModelList();
+    if (!ModelListState.Click(index)) return;
+    // A click waits in the queue and may come in before a command that
+    // reallocated or removed pages has synchronised the model: the record's
+    // views of the pages are made current before the list reads them.
+    Model.NumSets = PageCount();
+    for (auto& p : Pages) p->PublishArrays(Model);
+    BuildModelList();
 }
 
 void TMainFormCore::ShowModel(TModelData& model, bool fitting, double x) {

@@ -3,7 +3,9 @@
 // pages in set order, the run flags and the state of the fit, Monte Carlo and
 // file commands. TMainForm adds the menus, panels, plots and pages on top and
 // answers the hooks below; tests drive this half without Qt.
+#include <cstdint>
 #include <ctime>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -42,6 +44,8 @@ public:
     TSensTabCore& Page(int i) { return *Pages[static_cast<std::size_t>(i)]; }
     // Raw pointers in set order, for the fit and the files.
     std::vector<TSensTabCore*> PagePointers() const;
+    // The page is still in the list (a command that kept it across a dialog asks).
+    bool HasPage(const TSensTabCore* page) const;
 
     // Appends a page made by MakePage; null when MaxSets pages exist.
     TSensTabCore* AddPage();
@@ -61,6 +65,29 @@ public:
     // a half-read model is never simulated, fitted, saved or printed.
     bool GetModel(bool rebuildList);
 
+    // ---- commands in progress --------------------------------------------------------
+    // A command that changes, replaces or frees pages, or keeps one across a
+    // dialog or a message pass, runs inside a TCommandScope. Input that was
+    // queued before its dialog opened is delivered inside that dialog's loop:
+    // another such command arriving so is refused and does nothing.
+    class TCommandScope {
+    public:
+        explicit TCommandScope(TMainFormCore& form) : form_(form), refused_(form.CommandRunning) {
+            form_.CommandRunning = true;
+        }
+        ~TCommandScope() {
+            if (!refused_) form_.CommandRunning = false;
+        }
+        TCommandScope(const TCommandScope&) = delete;
+        TCommandScope& operator=(const TCommandScope&) = delete;
+        bool Refused() const { return refused_; }
+
+    private:
+        TMainFormCore& form_;
+        bool refused_;
+    };
+    bool CommandInProgress() const { return CommandRunning; }
+
     // ---- model list ----------------------------------------------------------------
     // The records and lines of the plot page's model list.
     TModelList ModelListState;
@@ -69,7 +96,8 @@ public:
     // The lines built anew from Model; ModelListChanged shows them.
     void BuildModelList();
     // A click on line index: its group opens or closes and the list is built
-    // anew. A click beside the lines does nothing.
+    // anew, over the pages' arrays as they are now. A click beside the lines
+    // does nothing.
     void ToggleModelLine(int index);
 
     // ---- run state ---------------------------------------------------------------
@@ -111,15 +139,44 @@ public:
     // its message).
     bool SaveModel();
     bool SaveModelFile(const std::string& fileName);
+    // The file the model was last saved to, or loaded from with the file's own
+    // data sets; empty when none (a new model, or another file's model over the pages).
+    std::string ModelFileName;
     // The model part, from the second line, into model. False after a message.
     bool ReadModel(TSensTabCore::FileText& f, int version, TModelData& model);
     // The results part into Results (ResultsChanged follows). A missing or damaged
     // part hides the results page; false then.
     bool ReadResults(TSensTabCore::FileText& f);
 
+    // ---- unsaved work (engine/session/model_commands.cpp) ------------------------------
+    // What a save would write now becomes the state the model counts as
+    // saved: after a model file was read or written, and when the window starts.
+    void MarkSaved();
+    // What a save would write differs from what was last loaded or saved; a
+    // model whose panels cannot be read (after the message) counts as changed.
+    bool ModelChanged();
+    // Before a command replaces a changed model: "Save current model?" with
+    // Yes, No and Cancel. Yes saves to the model's file, or through the Save
+    // dialog when it has none. True when the command may go on: nothing
+    // changed, No, or saved.
+    bool SaveChangedModel(const std::string& caption);
+    // Before the window closes: the model as above, then unsaved Monte Carlo
+    // results with the question a new run asks. True when it may close.
+    bool CanClose();
+    // Unsaved Monte Carlo results: "Save current monte carlo results?" (Yes,
+    // No, Cancel). True when the command may go on: none unsaved, No, or saved.
+    bool SaveUnsavedMonte();
+
 private:
-    // The end of a load: the model list's groups as for a new model, then the synchronisation.
+    // A Yes, No and Cancel question on saving first; true for No, and for Yes
+    // once save succeeded.
+    bool SaveFirst(const std::string& question, const std::string& caption, const std::function<bool()>& save);
+    // The end of a load: the model list's groups as for a new model, then the
+    // synchronisation, whose state counts as saved.
     void ModelLoaded();
+    bool CommandRunning = false;
+    // The model file's text when last loaded or saved, as a hash.
+    std::uint64_t SavedFingerprint = 0;
 
 protected:
     // ---- hooks the window answers ------------------------------------------------
@@ -214,6 +271,8 @@ protected:
     // The page control: what is shown, and the data page shown (-1 none).
     virtual PageKind ActiveTab() const { return PageKind::Model; }
     virtual int ActiveDataPage() const { return -1; }
+    // The data page shown; null when none.
+    TSensTabCore* ActivePage();
     // The status line shows RunState and its texts anew at once.
     virtual void RepaintStatus() {}
     // A run began or ended (Busy() changed): what edits data follows it.

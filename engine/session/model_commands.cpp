@@ -29,7 +29,8 @@ void TMainFormCore::ModelLoaded() {
     MonteModelReplaced = true;
     // A new model opens the list as a new model does, whatever groups the old one had open.
     BuildModelHeads();
-    GetModel(true);
+    // Synchronises the model; what it holds now counts as saved.
+    MarkSaved();
 }
 
 bool TMainFormCore::LoadModel() {
@@ -64,6 +65,8 @@ bool TMainFormCore::LoadModelFile(const std::string& fileName) {
         std::copy(std::begin(Model.FitStockGlobal), std::end(Model.FitStockGlobal), std::begin(model.FitStockGlobal));
         Model = model;
         WritePanels(Model);
+        // The pages are not the file's: a save must not go there unasked.
+        ModelFileName = sets == 0 && PageCount() == 0 ? fileName : std::string();
         ModelLoaded();
         return true;
     }
@@ -85,6 +88,7 @@ bool TMainFormCore::LoadModelFile(const std::string& fileName) {
         Results = TResultsView{};
         ResultsChanged();
     }
+    ModelFileName = fileName;
     ModelLoaded();
     return true;
 }
@@ -100,7 +104,43 @@ bool TMainFormCore::SaveModelFile(const std::string& fileName) {
     if (Busy()) return false;
     // The file holds what the panels show.
     if (!GetModel(true)) return false;
-    return WriteModelFile(fileName, Model, PagePointers(), Results);
+    if (!WriteModelFile(fileName, Model, PagePointers(), Results, &SavedFingerprint)) return false;
+    ModelFileName = fileName;
+    return true;
 }
+
+// ---- unsaved work ------------------------------------------------------------------
+
+void TMainFormCore::MarkSaved() {
+    GetModel(true);
+    SavedFingerprint = ModelFileFingerprint(Model, PagePointers(), Results);
+}
+
+bool TMainFormCore::ModelChanged() {
+    if (!GetModel(true)) return true;
+    return ModelFileFingerprint(Model, PagePointers(), Results) != SavedFingerprint;
+}
+
+bool TMainFormCore::SaveFirst(const std::string& question, const std::string& caption,
+                              const std::function<bool()>& save) {
+    switch (ShowMessage(question, caption, MsgButtons::YesNoCancel)) {
+    case MsgResult::Yes: return save();
+    case MsgResult::No: return true;
+    default: return false;
+    }
+}
+
+bool TMainFormCore::SaveChangedModel(const std::string& caption) {
+    if (!ModelChanged()) return true;
+    return SaveFirst("Save current model?", caption,
+                     [this] { return ModelFileName.empty() ? SaveModel() : SaveModelFile(ModelFileName); });
+}
+
+bool TMainFormCore::SaveUnsavedMonte() {
+    return !MonteUnsaved ||
+           SaveFirst("Save current monte carlo results?", "Run Monte Carlo", [this] { return SaveMonteResults(); });
+}
+
+bool TMainFormCore::CanClose() { return SaveChangedModel("Exit") && SaveUnsavedMonte(); }
 
 } // namespace kivra

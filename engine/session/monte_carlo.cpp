@@ -90,7 +90,9 @@ public:
     MonteRun(const MonteRun&) = delete;
     MonteRun& operator=(const MonteRun&) = delete;
 
-    void Go() {
+    // After the checks of a run (FitCanStart) passed with n parameters.
+    void Go(int n) {
+        n_ = n;
         if (!SetUp()) return;
         Cycles();
         End();
@@ -176,7 +178,6 @@ bool MonteRun::ReadBoxes() {
 }
 
 bool MonteRun::SetUp() {
-    if (!f_.FitCanStart(RunMcError, n_)) return false;
     TModelData& model = f_.Model;
     if (!ReadBoxes()) return false;
 
@@ -433,14 +434,13 @@ void TMainFormCore::RunMonteButtonClick() {
     }
     // A fit is going: only its own command may act on it.
     if (FitRunning) return;
-    if (MonteUnsaved) {
-        const MsgResult answer =
-            ShowMessage("Save current monte carlo results?", "Run Monte Carlo", MsgButtons::YesNoCancel);
-        if (answer == MsgResult::Cancel) return;
-        if (answer == MsgResult::Yes && !SaveMonteResults()) return;
-    }
+    TCommandScope command(*this);
+    if (command.Refused() || !SaveUnsavedMonte()) return;
+    // The checks may show a page and messages: the run takes the pages once they passed.
+    int n = 0;
+    if (!FitCanStart(RunMcError, n)) return;
     MonteRun run(*this);
-    run.Go();
+    run.Go(n);
 }
 
 } // namespace kivra

@@ -140,12 +140,14 @@ void TMainFormCore::ResimulatePages() {
 
 void TMainFormCore::RunSimulation() {
     if (Busy()) return;
+    TCommandScope command(*this);
+    if (command.Refused()) return;
     if (PageCount() == 0) {
         TSensTabCore* page = AddPage();
         if (!page) return;
         ShowDataPage(page->Tag);
         TNewSetAnswer answer;
-        if (!AskNewSet(answer)) return;
+        if (!AskNewSet(answer) || !HasPage(page)) return;
         int curves = 0;
         double total = 0, interval = 0;
         if (!ReadTypedInteger(answer.Curves, curves) || !ReadTypedDecimal(answer.TotalTime, total) ||
@@ -182,24 +184,31 @@ void TMainFormCore::RunSimulationSet(int set) {
 
 // ---- noise and smoothing -----------------------------------------------------------------
 
+TSensTabCore* TMainFormCore::ActivePage() {
+    const int i = ActiveDataPage();
+    return i >= 0 && i < PageCount() ? &Page(i) : nullptr;
+}
+
 void TMainFormCore::RunAddNoise() {
     if (Busy()) return;
-    const int i = ActiveDataPage();
-    if (i < 0 || i >= PageCount()) return;
+    TCommandScope command(*this);
+    TSensTabCore* page = ActivePage();
+    if (command.Refused() || !page) return;
     std::string text;
-    if (!AskNoise(text)) return;
+    if (!AskNoise(text) || !HasPage(page)) return;
     double sd = 0;
     if (!ReadTypedDecimal(text, sd)) sd = 0;
-    Page(i).AddNoise(sd);
+    page->AddNoise(sd);
 }
 
 void TMainFormCore::RunSmooth() {
     if (Busy()) return;
-    const int i = ActiveDataPage();
-    if (i < 0 || i >= PageCount() || !Page(i).GetLoaded()) return;
+    TCommandScope command(*this);
+    TSensTabCore* page = ActivePage();
+    if (command.Refused() || !page || !page->GetLoaded()) return;
     int window = 0, order = 0;
-    if (!AskSmooth(window, order)) return;
-    Page(i).Smooth(window, order);
+    if (!AskSmooth(window, order) || !HasPage(page)) return;
+    page->Smooth(window, order);
 }
 
 // ---- fit ----------------------------------------------------------------------------------------
@@ -277,6 +286,8 @@ void TMainFormCore::RunFit() {
     }
     // Between two Monte Carlo cycles there is no fit to stop, and none may start.
     if (MonteRunning) return;
+    TCommandScope command(*this);
+    if (command.Refused()) return;
 
     int n = 0;
     if (!FitCanStart(RunFitCaption, n)) return;

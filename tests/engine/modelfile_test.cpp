@@ -6,6 +6,7 @@
 
 #include "tests/engine/datafile_helpers.h"
 #include "tests/engine/modelfile_helpers.h"
+#include "tests/support/fit_fixture.h"
 #include "tests/support/scripted_messages.h"
 
 using namespace kivra;
@@ -240,7 +241,7 @@ TEST(ModelFile, RefusesWhatItCannotReadAndChangesNothing) {
          "File Read Error"},
         {replaced("0 3\n0 0\n2\n", "0 3\n0 0\n7\n"), "Unreadable model file, line 7:\nThe feeding slot 7 is outside -1..5",
          "File Read Error"},
-        {replaced("1.23457e+06 0\n", "1,5 0\n"), "Unreadable model file, line 33:\n\"1,5\" is not a number",
+        {replaced("1234567 0\n", "1,5 0\n"), "Unreadable model file, line 33:\n\"1,5\" is not a number",
          "File Read Error"},
         {golden.substr(0, golden.find("1 A\n0\n0 0\n")), "Unreadable model file, line 145:\nthe file ends early",
          "File Read Error"},
@@ -256,6 +257,38 @@ TEST(ModelFile, RefusesWhatItCannotReadAndChangesNothing) {
         EXPECT_EQ(Saved(form, dir), before) << c.Message;
         EXPECT_EQ(form.panelsWritten, 0);
     }
+}
+
+// A fit's values come back bit for bit from the file, and a simulation of them
+// gives the fit's sum. The fit is a change of the model; a synchronisation,
+// the save and the reopening are not.
+TEST(ModelFile, FittedValuesComeBackBitForBit) {
+    ScriptedMessages msgs;
+    msgs.AlwaysAnswer = MsgResult::Yes;
+    ScratchDir dir("model-fit");
+    const OneToOneSetup setup{.Points = 61, .Interval = 10, .FitRmax = true};
+    CountingForm form, back;
+    MakeOneToOnePage(*form.AddPage(), setup);
+    StaggerAndNoise(form.Page(0), 0, 0.5);
+    ApplyOneToOneLines(form.Model, setup, 1.3e5, 2e-3, 1.1, 90);
+    form.MarkSaved();
+    EXPECT_FALSE(form.ModelChanged());
+    form.RunFit();
+    EXPECT_TRUE(form.ModelChanged());
+    form.RunSimulation();
+    ASSERT_TRUE(form.SaveModelFile(dir.Path("fit.mdl")));
+    EXPECT_FALSE(form.ModelChanged());
+    ASSERT_TRUE(back.LoadModelFile(dir.Path("fit.mdl")));
+    EXPECT_FALSE(back.ModelChanged());
+    back.RunSimulation();
+    EXPECT_NEAR(back.Model.TotalChisq, form.Model.TotalChisq, 1e-9 * form.Model.TotalChisq);
+    const TModelData &m = form.Model, &b = back.Model;
+    EXPECT_NE(m.InitConc[0][1], 90);  // fitted, typed as 90
+    EXPECT_EQ(b.Kfwd[0], m.Kfwd[0]);
+    EXPECT_EQ(b.Krev[0], m.Krev[0]);
+    EXPECT_EQ(b.RFactor[2], m.RFactor[2]);
+    EXPECT_EQ(b.InitConc[0][1], m.InitConc[0][1]);
+    EXPECT_EQ(msgs.Count(), 1u);  // the data set's question
 }
 
 TEST(ModelFile, SavingKeepsPermissionsAndReportsFailures) {

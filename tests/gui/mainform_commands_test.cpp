@@ -16,6 +16,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+#include "app/kmcalcform.h"
 #include "app/mainform.h"
 #include "engine/model/model_sync.h"
 #include "widgets/plot.h"
@@ -36,10 +37,23 @@ namespace {
 class TestForm : public TMainForm {
 public:
     std::vector<std::string> Names, Titles;
+    std::vector<FileDialog> Kinds;
     std::vector<TNewSetAnswer> NewSets;
-    bool AskNewSet(TNewSetAnswer& answer) override { return Next(NewSets, answer); }
+    // The dialogs let pending messages run, as their modal loops do.
+    bool DialogLoops = false;
+    bool Loop() {
+        if (DialogLoops) QCoreApplication::processEvents();
+        return true;
+    }
+    bool AskNewSet(TNewSetAnswer& answer) override { return Loop() && Next(NewSets, answer); }
+    bool AskSmooth(int& window, int& order) override {
+        window = 5;
+        order = 2;
+        return Loop();
+    }
     bool AskFileName(FileDialog which, std::string& fileName) override {
         Titles.push_back((which == FileDialog::DataSave ? DataSaveDlg : DataOpenDlg)->windowTitle().toStdString());
+        Kinds.push_back(which);
         return Next(Names, fileName) && !fileName.empty();
     }
     template <class T>
@@ -212,6 +226,139 @@ TEST(MainFormCommands, NoCommandTouchesTheDataWhileARunUsesThem) {
     }
 }
 
+// Exit (closing the window) and Open on the model page ask first whether to
+// save what changed since the model was last loaded or saved: Yes saves to
+// the model's file, or through the Save dialog when it has none, and the
+// command goes on only once saved; No goes on; Cancel stays. Unsaved Monte
+// Carlo results get the question a new run asks.
+TEST(MainFormCommands, UnsavedWorkIsAskedAboutBeforeExitAndOpen) {
+    test::ScriptedMessages msgs;
+    enum Change { Nothing, Synchronised, Typed, DataLoaded, SavedThenTyped, MonteRun };
+    const MsgResult yes = MsgResult::Yes, no = MsgResult::No, cancel = MsgResult::Cancel;
+    struct Case {
+        Change change;
+        bool exit;                       // else Open on the model page
+        std::vector<MsgResult> answers;  // to the questions, whose captions are asked
+        std::vector<std::string> names;  // to the file dialogs; "" cancels
+        const char *asked, *written;     // the file the work went to, "" none
+        bool wentOn;
+    };
+    const Case cases[] = {
+        {Nothing, true, {}, {}, "", "", true},
+        {Synchronised, true, {}, {}, "", "", true},
+        {Typed, true, {cancel}, {}, "Exit", "", false},
+        {Typed, true, {no}, {}, "Exit", "", true},
+        {Typed, true, {yes}, {""}, "Exit", "", false},
+        {DataLoaded, true, {yes}, {"new.mdl"}, "Exit", "new.mdl", true},
+        {SavedThenTyped, true, {yes}, {}, "Exit", "model.mdl", true},
+        {Synchronised, false, {}, {""}, "", "", true},
+        {Typed, false, {cancel}, {}, "Open Model", "", false},
+        {DataLoaded, false, {yes}, {"new.mdl", ""}, "Open Model", "new.mdl", true},
+        {MonteRun, true, {cancel}, {}, "Run Monte Carlo", "", false},
+        {MonteRun, true, {yes}, {"mc.mnt"}, "Run Monte Carlo", "mc.mnt", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        TestForm form, writer;
+        const std::string model = form.Dir.filePath("model.mdl").toStdString();
+        if (c.change == DataLoaded) form.PageWithData();
+        if (c.change == Synchronised) writer.PageWithData();
+        EXPECT_TRUE((c.change == SavedThenTyped ? form : writer).SaveModelFile(model));
+        if (c.change == Synchronised) {
+            msgs.Answer(yes);  // its data set
+            EXPECT_TRUE(form.LoadModelFile(model));
+            test::ClickTab(form.PageHolder, 1);
+            test::ClickTab(form.PageHolder, form.PageHolder->indexOf(form.SensPage(0)));
+        }
+        if (c.change == Typed || c.change == SavedThenTyped) test::TypeOver(form.SpecPanel->NameBox[0], "Typed");
+        form.MonteUnsaved = c.change == MonteRun;
+        form.PageHolder->setCurrentWidget(form.ModelPage);
+        msgs.Clear();
+        for (MsgResult a : c.answers) msgs.Answer(a);
+        for (const std::string& name : c.names)
+            form.Names.push_back(name.empty() ? name : form.Dir.filePath(name.c_str()).toStdString());
+        const auto open = TMainFormCore::FileDialog::ModelOpen;
+        const bool wentOn = c.exit ? form.close() : (form.FileOpen(), std::ranges::count(form.Kinds, open) == 1);
+        std::string asked;
+        for (const test::RecordedMessage& m : msgs.All()) {
+            asked += (asked.empty() ? "" : ",") + m.Caption;
+            EXPECT_EQ(m.Text, m.Caption == "Run Monte Carlo" ? "Save current monte carlo results?" : "Save current model?");
+            EXPECT_EQ(m.Buttons, MsgButtons::YesNoCancel);
+        }
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(wentOn, c.wentOn);
+        EXPECT_TRUE(msgs.AllAnswered() && form.Names.empty());
+        QFile written(form.Dir.filePath(c.written));
+        const char* work = c.change == DataLoaded ? "run.txt" : c.change == MonteRun ? "Succeeded" : "Typed";
+        EXPECT_EQ(written.open(QIODevice::ReadOnly) && written.readAll().contains(work), *c.written != 0);
+    }
+}
+
+// Input queued before a command's dialog or message pass opened (a double
+// click on a tool button) is delivered inside it. Each row queues a command
+// with a zero-time timer, then a Cancel for a dialog, and runs a command on
+// a form with a page of data (shown) and an empty page: no page changes under
+// the command, nor does a model-list click run inside it (ASan sees the rest).
+TEST(MainFormCommands, NoCommandRunsInsideAnother) {
+    test::ScriptedMessages msgs;
+    msgs.AlwaysAnswer = MsgResult::Yes;
+    using Act = std::function<void(TestForm&)>;
+    const Act none = [](TestForm&) {}, remove = [](TestForm& f) { f.DataDeletePage(); };
+    struct Case {
+        const char* name;
+        Act before, queued, command;
+        bool viewing = false;  // the queued act only views: it may not even run inside
+    };
+    const Case cases[] = {
+        {"Monte Carlo checks the empty page", none, remove, [](TestForm& f) { f.RunMonteButtonClick(); }},
+        {"New Set Properties", [](TestForm& f) { f.NewSets = {{"3", "100", "10"}}; }, remove,
+         [](TestForm& f) { f.FileNew(); }},
+        {"injection dialog", none, remove, [](TestForm& f) { f.SensPage(0)->InjButtonClick(0); }},
+        {"Open Data in Edit Data Set", [](TestForm& f) { f.Names = {f.File}; }, [](TestForm& f) { f.FileOpen(); },
+         [](TestForm& f) { f.SensPage(0)->InjButtonClick(-1); }},
+        {"Smooth", none, remove, [](TestForm& f) { f.RunSmoothItemClick(); }},
+        {"Delete Data Page", none, remove, remove},
+        {"model file read with its data sets", none, [](TestForm& f) { f.RunSimulation(); },
+         [](TestForm& f) { f.LoadModelFile(f.Dir.filePath("model.mdl").toStdString()); }},
+        {"model-list click", none, [](TestForm& f) { f.ModelListClick(0); }, remove, true},
+        {"km calculator opened beside a run",
+         [](TestForm& f) { f.FitRunning = true; f.kmCalculatorClick(); f.FitRunning = false; }, remove,
+         [](TestForm& f) { f.kmCalculatorClick(); }},
+    };
+    TKmCalcForm km;
+    KmCalcForm = &km;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestForm form;
+        form.DialogLoops = true;
+        form.PageWithData();
+        form.DataAddPage();
+        form.PageHolder->setCurrentWidget(form.SensPage(0));
+        ASSERT_TRUE(form.SaveModelFile(form.Dir.filePath("model.mdl").toStdString()));
+        c.before(form);
+        auto pages = [&form] {  // the pages and the first one's data
+            const std::vector<TSensTabCore*> p = form.PagePointers();
+            return std::pair(p, p.empty() ? nullptr : p[0]->Data.rows());
+        };
+        bool inside = true, nested = false;
+        QTimer::singleShot(0, &form, [&] {
+            const auto before = pages();
+            c.queued(form);
+            nested = inside && (c.viewing || pages() != before);
+        });
+        QTimer::singleShot(0, &form, [] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QDialog*>(modal ? modal : KmCalcForm)) dialog->reject();
+        });
+        c.command(form);
+        inside = false;
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(nested);
+        km.hide();
+    }
+    KmCalcForm = nullptr;
+}
+
 // New on a data page makes a set only of values it can be made of, without a
 // word otherwise; on the model page it discards the model when asked.
 TEST(MainFormCommands, NewByPage) {
@@ -311,6 +458,7 @@ TEST(MainFormCommands, HelpAndExamples) {
         SCOPED_TRACE(c.name);
         const std::string base = examples.filePath(QString::fromLatin1(c.name)).toStdString();
         form.Names = {base + ".mdl", base + ".txt"};
+        if (form.PageCount() > 0) msgs.Answer(MsgResult::No);  // the last example's fit is not saved
         msgs.Answer(MsgResult::Yes);  // its data set too
         form.PageHolder->setCurrentWidget(form.ModelPage);
         form.OpenButton->click();

@@ -547,9 +547,9 @@ TEST(MainForm, DataPagesWithTheirOverviewPlots) {
     form.DeletePage(1);
     EXPECT_EQ(form.Model.NumSets, 2);
     EXPECT_EQ(form.Plots.size(), 2u);
-    // A page change lets what is pending happen before it reads the panels.
+    // A page change by the user lets what is pending happen before it reads the panels.
     QTimer::singleShot(0, &form, [&form] { test::TypeOver(form.SpecPanel->NameBox[0], "Late"); });
-    form.PageHolder->setCurrentWidget(form.ModelPage);
+    test::ClickTab(form.PageHolder, 0);
     EXPECT_EQ(form.Model.SpecName[0], "Late");
     EXPECT_TRUE(msgs.AllAnswered());
 }

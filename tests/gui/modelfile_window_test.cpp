@@ -32,7 +32,7 @@ TEST(ModelFileWindow, ALoadedModelSurvivesTheSynchronisationThroughThePanels) {
     EXPECT_EQ(m.SpecName[1], "B lig");
     EXPECT_EQ(m.InitConc[0][2], 1e-9);
     EXPECT_EQ(m.AnalyteInj[0][0], 2);
-    EXPECT_EQ(m.Kfwd[0], 1234570);  // six digits in the file
+    EXPECT_EQ(m.Kfwd[0], 1234567);  // every digit in the file
     EXPECT_EQ(m.KfwdLink[1], -2);
     EXPECT_TRUE(m.FitKrev[1]);
     EXPECT_TRUE(m.MassTransport[1]);

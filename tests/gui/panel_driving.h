@@ -5,7 +5,10 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QString>
 #include <ostream>
 #include <string>
@@ -58,6 +61,17 @@ inline void StepDown(QScrollBar* bar, int steps = 1) {
 
 inline void StepUp(QScrollBar* bar, int steps = 1) {
     for (int i = 0; i < steps; ++i) bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+}
+
+// Clicks tab index of a page control, pressing and releasing the left button.
+inline void ClickTab(QTabWidget* pages, int index) {
+    QTabBar* bar = pages->tabBar();
+    const QPointF at = bar->tabRect(index).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, at, bar->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(bar, &click);
+    }
 }
 
 } // namespace kivra::test
