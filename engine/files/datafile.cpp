@@ -173,6 +173,7 @@ bool TSensTabCore::LoadSens(const std::string& fileName) {
     std::string bytes;
     if (!LoadFileText(fileName, bytes)) return false;
     FileText f(std::move(bytes));
+    f.EndLastLine();
 
     // The file is read into a set of its own, so that a failure anywhere leaves
     // this page's data as they were.

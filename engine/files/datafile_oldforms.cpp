@@ -48,7 +48,7 @@ bool TSensTabCore::LoadOldSens(FileText& f) {
     f.NextLine();
     const std::size_t body = f.Tell();
     long long points = 0, counted = 0;
-    while (f.LineEnded()) {
+    while (!f.AtEnd()) {
         ++counted;
         if (!IsBlankText(f.Line())) points = counted;
         f.NextLine();

@@ -93,7 +93,16 @@ std::string_view TSensTabCore::FileText::LineAt(std::size_t pos) const {
 }
 
 bool TSensTabCore::FileText::LineEnded() const {
-    return pos_ < text_.size() && text_.find('\n', pos_) != std::string::npos;
+    const std::size_t e = pos_ < text_.size() ? text_.find('\n', pos_) : std::string::npos;
+    return e != std::string::npos && e != addedEnd_;
+}
+
+void TSensTabCore::FileText::EndLastLine() {
+    if (text_.empty() || text_.back() == '\n') return;
+    const std::size_t last = text_.rfind('\n') + 1;  // npos + 1 is 0: the text is one line
+    if (IsBlankText(std::string_view(text_).substr(last))) return;
+    addedEnd_ = text_.size();
+    text_ += '\n';
 }
 
 bool TSensTabCore::FileText::NextLine() {

@@ -43,8 +43,13 @@ public:
     // The characters from pos up to the next line end (excluded) or the end of the text.
     std::string_view LineAt(std::size_t pos) const;
     std::string_view Line() const { return LineAt(pos_); }
-    // Whether the line at the position has a line end.
+    // Whether the line at the position has a line end in the file.
     bool LineEnded() const;
+    // A last line without a line end is still a line, as many editors and tools
+    // write it: it gets one here, so that every count of lines counts it, while
+    // LineEnded still tells that the file ended there. A last line of blanks
+    // stays as it was and adds nothing.
+    void EndLastLine();
     // Moves past the next line end; false (and at the end) when the text ends first.
     bool NextLine();
     // Line ends from the position to the end of the text.
@@ -55,6 +60,7 @@ public:
 private:
     std::string text_;
     std::size_t pos_ = 0;
+    std::size_t addedEnd_ = std::string::npos;
     bool warned_ = false;
 };
 

@@ -359,7 +359,7 @@ TEST(DataFile, RowsAndCellsOfTheCurrentForm) {
     TSensTabCore page;
     const std::string head = "Vers 3.2\nNotes\tignored\nConc7\tx\ty\nConc2\nTime1\tData1\tTime2\tData2\n";
     // A comma inside a pair loses the point; between groups it separates like a TAB.
-    // A blank line adds nothing; the last line without a line end is not read.
+    // A blank line adds nothing; the last line is read without a line end.
     ASSERT_TRUE(page.LoadSens(dir.Write("r.txt", head +
                                                      "0\t1\t0\t2\n"
                                                      "1,5\t1\t7\n"
@@ -368,9 +368,9 @@ TEST(DataFile, RowsAndCellsOfTheCurrentForm) {
                                                      "3\t6\t3\t9")));
     ASSERT_EQ(msgs.Count(), 0u);
     ASSERT_TRUE(Consistent(page));
-    EXPECT_EQ(page.NumPoints, 4);
-    EXPECT_EQ(page.PointCount[0], 2);
-    EXPECT_EQ(page.PointCount[1], 3);
+    EXPECT_EQ(page.NumPoints, 5);
+    EXPECT_EQ(page.PointCount[0], 3);
+    EXPECT_EQ(page.PointCount[1], 4);
     EXPECT_EQ(page.Time[1][1], 1);
     EXPECT_EQ(page.Data[1][1], 7);
     EXPECT_EQ(page.Time[0][1], 2);
@@ -399,9 +399,10 @@ TEST(DataFile, RowsAndCellsOfTheCurrentForm) {
     EXPECT_EQ(page.Time[0][0], 3);
 }
 
-TEST(DataFile, RowsThatEndEarlyLeaveTheLaterCurvesWithout) {
+TEST(DataFile, RowsThatEndEarlyOrTheFile) {
     // Some files mark curves that have ended by ending the row, data rows and
-    // slot rows alike; the later curves get nothing from that row.
+    // slot rows alike; the later curves get nothing from that row. Every form
+    // reads its last line without a line end too.
     ScriptedMessages msgs;
     ScriptedFileChoices choices;
     choices.AlwaysPreset = true;
@@ -419,6 +420,7 @@ TEST(DataFile, RowsThatEndEarlyLeaveTheLaterCurvesWithout) {
          {3, 2}, {0, 0}},
         {"Fc=1 T\tFc=1 R\tFc=2 T\tFc=2 R\n0\t1\t0\t2\n1\t3\n", {2, 1}, {0, 0}},
         {"Version 3.0\n10\n70\nT\tA\tT\tA\n0\t1e-9\t0\t2e-9\n0\t1\t0\t2\n1\t3\n", {2, 1}, {1e-9, 2e-9}},
+        {"120\t1e-9\t2e-9\n0\t1\t2\n1\t3\t4\n", {2, 2}, {1e-9, 2e-9}},
     };
     for (const auto& c : cases) {
         msgs.Clear();
@@ -430,6 +432,13 @@ TEST(DataFile, RowsThatEndEarlyLeaveTheLaterCurvesWithout) {
         const double* conc = page.InjConc[0].data();
         EXPECT_EQ(std::vector<int>(counts, counts + page.NumCurves), c.points) << c.text;
         EXPECT_EQ(std::vector<double>(conc, conc + page.NumCurves), c.conc) << c.text;
+        // Without the last line end, or with blanks after it: the same page.
+        const PageSnapshot whole(page);
+        for (const std::string& text : {c.text.substr(0, c.text.size() - 1), c.text + "  "}) {
+            TSensTabCore other;
+            ASSERT_TRUE(other.LoadSens(dir.Write("s.txt", text))) << text;
+            EXPECT_TRUE(PageSnapshot(other) == whole) << text;
+        }
     }
 }
 
