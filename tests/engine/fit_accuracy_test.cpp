@@ -76,6 +76,10 @@ TEST(FitAccuracy, RecoversOneToOneRatesFromThreefoldStarts) {
     EXPECT_NEAR(page.RunModel(), f.Chisq, 1e-6 * f.Chisq);
     for (int k = 0; k < s.Points; ++k) EXPECT_NEAR(page.Sim[5][k], fitSim[k], 1e-5);
     EXPECT_EQ(msgs.Count(), 0u);
+    // A step that cannot be measured is no minimum.
+    page.Data[5][10] = std::nan("");
+    std::vector<TSensTabCore*> pages{&page};
+    EXPECT_FALSE(test::GaussNewtonStepInErrors(pages, model) < 0.01);
 }
 
 TEST(FitAccuracy, StandardErrorsMatchTheSpreadOfRefits) {

@@ -205,9 +205,14 @@ inline double GaussNewtonStepInErrors(std::span<TSensTabCore* const> pages, TMod
     for (int k = 1; k <= n; ++k) step[k][1] = beta[k];
     // Alpha becomes its inverse, the covariance over the residual variance.
     if (GaussJordanSolve(run.Alpha.get(), n, step.get(), 1)) return HUGE_VAL;
+    if (model.NumDataPoints <= n) return HUGE_VAL;
     const double sd = std::sqrt(chisq / (model.NumDataPoints - n));
-    for (int k = 1; k <= n; ++k)
-        longest = std::max(longest, std::fabs(step[k][1]) / (sd * std::sqrt(run.Alpha[k][k])));
+    for (int k = 1; k <= n; ++k) {
+        // std::max would drop a NaN and pass a measurement that failed.
+        const double open = std::fabs(step[k][1]) / (sd * std::sqrt(run.Alpha[k][k]));
+        if (!std::isfinite(open)) return HUGE_VAL;
+        longest = std::max(longest, open);
+    }
     return longest;
 }
 
