@@ -52,6 +52,10 @@ bool TInjHandOff::Take(TSensTabCore& page, int slot) {
 }
 
 void TInjHandOff::Restore(TSensTabCore& page) const {
+    // Only the command guard keeps the page's arrays as the dialog found them;
+    // arrays of another shape are left alone rather than copied past their end.
+    auto same = [](const auto& a, const auto& b) { return a.numRows() == b.numRows() && a.numCols() == b.numCols(); };
+    if (!same(TimeWas, page.Time) || !same(DataWas, page.Data) || !same(FlagsWas, page.PointFlags)) return;
     auto back = [](const auto& from, auto& to) {
         for (std::size_t i = 0; i < from.numRows(); ++i) std::copy_n(from[i], from.numCols(), to[i]);
     };

@@ -526,6 +526,14 @@ TEST(InjHandOff, CancelPutsThePageBackBitForBit) {
     EXPECT_FALSE(page.RunInjDlg(0));
     EXPECT_TRUE(before == snapshot());
     EXPECT_TRUE(msgs.AllAnswered());
+
+    // Arrays that changed shape under the dialog keep what they hold now.
+    TInjHandOff h;
+    ASSERT_TRUE(h.Take(page, 0));
+    ASSERT_TRUE(page.NewSens(2, 10));
+    const std::vector<double> now(page.Data[1], page.Data[1] + 10);
+    h.Restore(page);
+    EXPECT_EQ(std::vector<double>(page.Data[1], page.Data[1] + 10), now);
 }
 
 TEST(InjHandOff, NoCurvesNoDialogAndTheSharedStock) {
