@@ -7,6 +7,7 @@ namespace kivra::test {
 MsgResult ScriptedMessages::Show(const std::string& text, const std::string& caption,
                                  MsgButtons buttons, MsgIcon icon) {
     messages_.push_back({text, caption, buttons, icon});
+    if (WhileShown) WhileShown();
     if (buttons == MsgButtons::Ok) return MsgResult::Ok;
     if (answers_.empty() && AlwaysAnswer) return *AlwaysAnswer;
     if (answers_.empty()) {

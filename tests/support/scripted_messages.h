@@ -2,6 +2,7 @@
 // A message sink for tests: answers questions from a script and records every
 // message, so a test can check text, caption, buttons and icon exactly.
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@ public:
     void Answer(MsgResult r) { answers_.push_back(r); }
     // When set, the answer to every unscripted question (for tests that load many files).
     std::optional<MsgResult> AlwaysAnswer;
+    // When set, runs while each message is shown, before it is answered (a
+    // window test lets pending events in, as a real message box's loop does).
+    std::function<void()> WhileShown;
 
     MsgResult Show(const std::string& text, const std::string& caption, MsgButtons buttons,
                    MsgIcon icon) override;
