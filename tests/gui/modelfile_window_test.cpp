@@ -2,6 +2,7 @@
 // hold what the file holds, so the synchronisation after the load keeps it.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include "app/mainform.h"
@@ -9,6 +10,7 @@
 #include "tests/support/scripted_messages.h"
 #include "widgets/plot.h"
 #include "widgets/senstab_widget.h"
+#include "widgets/specpanel.h"
 
 using namespace kivra;
 
@@ -19,6 +21,8 @@ TEST(ModelFileWindow, ALoadedModelSurvivesTheSynchronisationThroughThePanels) {
     {
         test::CountingForm rich;
         test::MakeRichForm(rich);
+        rich.Model.InitConc[0][3] = 120.12722269676252;  // fitted, the boxes showing them short
+        rich.Model.RFactor[3] = 0.98765432109876;
         ASSERT_TRUE(rich.SaveModelFile(path));
     }
     TMainForm form;
@@ -46,4 +50,10 @@ TEST(ModelFileWindow, ALoadedModelSurvivesTheSynchronisationThroughThePanels) {
     // A page's own plot has no title of its own until a deletion renumbers it.
     for (int i = 0; i < 3; ++i) EXPECT_FALSE(form.SensPage(i)->PagePlot->GetShowTitle()) << i;
     EXPECT_TRUE(form.Results.Shown);
+
+    // Typed texts show as typed, fitted values as the fit showed them (every
+    // digit kept behind).
+    EXPECT_EQ(form.SpecPanel->ConcBox[2]->text(), "1e-9 M");
+    EXPECT_EQ(form.SpecPanel->ConcBox[3]->text(), "120.1");
+    EXPECT_EQ(form.SpecPanel->RFactorBox[3]->text(), "0.9877");
 }
