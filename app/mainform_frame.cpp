@@ -529,12 +529,16 @@ bool TMainForm::AskFileName(FileDialog which, std::string& fileName) {
 }
 
 void TMainForm::PageHolderChanging(QWidget* leaving) {
-    // A run owns the model while it goes; a page change then only shows.
-    if (!Destroying && !Busy()) {
+    // A run owns the model while it goes; a page change then only shows. A
+    // change the program makes is part of a command (a page removed, added or
+    // shown), inside which no other command may run and which reads the
+    // model itself: reading it here too would tell what the panels cannot
+    // give twice.
+    const bool byCommand = CommandInProgress() && !UserPageInput;
+    if (!Destroying && !Busy() && !byCommand) {
         // What is still pending (the last keystroke in a box, the old page's
         // repaint) is done before the panels are read, when the user changes
-        // the page. A change the program makes is part of a command (a page
-        // removed, added or shown), inside which no other command may run.
+        // the page.
         if (UserPageInput && !CommandInProgress()) ProcessMessages();
         GetModel(leaving != PlotPage);
     }
