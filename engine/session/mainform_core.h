@@ -139,8 +139,8 @@ public:
     bool LoadModel();
     bool LoadModelFile(const std::string& fileName);
     // File Save on the model page: synchronises the model, asks for a name
-    // (AskFileName) and writes the whole file (version 3.5) through a
-    // temporary file. False when the model could not be read,
+    // (AskFileName, offering ModelFileName) and writes the whole file (version
+    // 3.5) through a temporary file. False when the model could not be read,
     // nothing was chosen, a run is going, or the file could not be written
     // (after its message).
     bool SaveModel();

@@ -99,7 +99,9 @@ bool TMainFormCore::SaveModel() {
 
 bool TMainFormCore::SaveSynchronisedModel() {
     if (Busy()) return false;
-    std::string name;
+    // The model's own file is offered, in its folder; the dialog asks before
+    // it is overwritten.
+    std::string name = ModelFileName;
     return AskFileName(FileDialog::ModelSave, name) && WriteModel(name);
 }
 

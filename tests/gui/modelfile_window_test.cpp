@@ -2,8 +2,11 @@
 // hold what the file holds, so the synchronisation after the load keeps it.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "app/mainform.h"
 #include "tests/engine/modelfile_helpers.h"
@@ -52,8 +55,15 @@ TEST(ModelFileWindow, ALoadedModelSurvivesTheSynchronisationThroughThePanels) {
     EXPECT_TRUE(form.Results.Shown);
 
     // Typed texts show as typed, fitted values as the fit showed them (every
-    // digit kept behind).
+    // digit kept behind). Save offers the model's own file.
     EXPECT_EQ(form.SpecPanel->ConcBox[2]->text(), "1e-9 M");
     EXPECT_EQ(form.SpecPanel->ConcBox[3]->text(), "120.1");
     EXPECT_EQ(form.SpecPanel->RFactorBox[3]->text(), "0.9877");
+    QString offered;
+    QTimer::singleShot(0, [&offered] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog) offered = dialog->selectedFiles().value(0), dialog->reject();
+    });
+    form.FileSave();
+    EXPECT_EQ(offered.toStdString(), path);
 }
