@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 #include <algorithm>
 
 #include "app/mainform.h"
@@ -603,6 +604,14 @@ bool TMainForm::event(QEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    // The desktop's close request that comes while the close is being asked
+    // about is that same close: its answer decides, Cancel included. Let
+    // through, Qt would take it as agreed and destroy the window under the
+    // question.
+    if (event->type() == QEvent::Close && AskingToClose && watched == windowHandle()) {
+        event->ignore();
+        return true;
+    }
     if (event->type() == QEvent::WindowTitleChange && !Destroying) {
         if (auto* page = qobject_cast<QWidget*>(watched)) {
             const int at = PageHolder->indexOf(page);
@@ -717,6 +726,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     // Unsaved work is asked about; a save that is cancelled or fails keeps the window.
     TCommandScope command(*this);
+    const QScopedValueRollback<bool> asking(AskingToClose, true);
+    if (QWindow* window = windowHandle()) window->installEventFilter(this);
     if (command.Refused() || !CanClose()) {
         Closing = false;
         event->ignore();

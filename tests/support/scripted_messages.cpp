@@ -8,6 +8,7 @@ MsgResult ScriptedMessages::Show(const std::string& text, const std::string& cap
                                  MsgButtons buttons, MsgIcon icon) {
     messages_.push_back({text, caption, buttons, icon});
     if (buttons == MsgButtons::Ok) return MsgResult::Ok;
+    if (WhileAsking) WhileAsking();
     if (answers_.empty() && AlwaysAnswer) return *AlwaysAnswer;
     if (answers_.empty()) {
         ADD_FAILURE() << "unscripted question: " << text << " (" << caption << ")";

@@ -2,6 +2,7 @@
 // A message sink for tests: answers questions from a script and records every
 // message, so a test can check text, caption, buttons and icon exactly.
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,8 @@ public:
     void Answer(MsgResult r) { answers_.push_back(r); }
     // When set, the answer to every unscripted question (for tests that load many files).
     std::optional<MsgResult> AlwaysAnswer;
+    // Runs while each question is open, as input that arrives meanwhile.
+    std::function<void()> WhileAsking;
 
     MsgResult Show(const std::string& text, const std::string& caption, MsgButtons buttons,
                    MsgIcon icon) override;
