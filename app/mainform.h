@@ -347,6 +347,8 @@ private:
     // Nesting of ProcessMessages: a deferred close waits until it is 0.
     int MessageDepth = 0;
     QTimer* CloseTimer = nullptr;
+    // The close asks about unsaved work (see eventFilter).
+    bool AskingToClose = false;
     // The page shown before the current one (Qt reports only the new one).
     QWidget* ShownPage = nullptr;
     // The user's click or key on the tabs is being handled.

@@ -108,12 +108,13 @@ void TMainForm::FileOpen() {
     RunState = 0;
     SetStatusText("Loading");
     RepaintStatus();
-    const bool ok = kind == PageKind::Model ? LoadModel() : LoadData();
+    bool ok = kind == PageKind::Model ? LoadModel() : LoadData();
     // Whatever was read reaches the model and every page; a panel that
-    // cannot be read leaves the open unfinished.
-    const bool synchronised = GetModel(true);
+    // cannot be read leaves the open unfinished. A model file's load does
+    // that itself, and without one the model stays as the question read it.
+    if (kind == PageKind::Data && !GetModel(true)) ok = false;
     RunState = 7;
-    SetStatusText(ok && synchronised ? "Done" : "");
+    SetStatusText(ok ? "Done" : "");
     RepaintStatus();
 }
 
@@ -125,10 +126,11 @@ void TMainForm::FileSave() {
     RunState = 0;
     SetStatusText("Saving");
     RepaintStatus();
+    // The model is read once, before anything is saved.
     bool ok = GetModel(true);
     if (ok) {
         switch (kind) {
-        case PageKind::Model: ok = SaveModel(); break;
+        case PageKind::Model: ok = SaveSynchronisedModel(); break;
         case PageKind::Monte: ok = SaveMonteResults(); break;
         case PageKind::Results: ok = SaveResults(); break;
         case PageKind::Data: ok = SaveData(); break;

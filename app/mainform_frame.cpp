@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 #include <algorithm>
 
 #include "app/mainform.h"
@@ -529,12 +530,16 @@ bool TMainForm::AskFileName(FileDialog which, std::string& fileName) {
 }
 
 void TMainForm::PageHolderChanging(QWidget* leaving) {
-    // A run owns the model while it goes; a page change then only shows.
-    if (!Destroying && !Busy()) {
+    // A run owns the model while it goes; a page change then only shows. A
+    // change the program makes is part of a command (a page removed, added or
+    // shown), inside which no other command may run and which reads the
+    // model itself: reading it here too would tell what the panels cannot
+    // give twice.
+    const bool byCommand = CommandInProgress() && !UserPageInput;
+    if (!Destroying && !Busy() && !byCommand) {
         // What is still pending (the last keystroke in a box, the old page's
         // repaint) is done before the panels are read, when the user changes
-        // the page. A change the program makes is part of a command (a page
-        // removed, added or shown), inside which no other command may run.
+        // the page.
         if (UserPageInput && !CommandInProgress()) ProcessMessages();
         GetModel(leaving != PlotPage);
     }
@@ -599,6 +604,14 @@ bool TMainForm::event(QEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    // The desktop's close request that comes while the close is being asked
+    // about is that same close: its answer decides, Cancel included. Let
+    // through, Qt would take it as agreed and destroy the window under the
+    // question.
+    if (event->type() == QEvent::Close && AskingToClose && watched == windowHandle()) {
+        event->ignore();
+        return true;
+    }
     if (event->type() == QEvent::WindowTitleChange && !Destroying) {
         if (auto* page = qobject_cast<QWidget*>(watched)) {
             const int at = PageHolder->indexOf(page);
@@ -713,6 +726,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     // Unsaved work is asked about; a save that is cancelled or fails keeps the window.
     TCommandScope command(*this);
+    const QScopedValueRollback<bool> asking(AskingToClose, true);
+    if (QWindow* window = windowHandle()) window->installEventFilter(this);
     if (command.Refused() || !CanClose()) {
         Closing = false;
         event->ignore();

@@ -29,6 +29,13 @@ std::string GeneralText(double v) {
 
 QString Qs(const std::string& s) { return QString::fromStdString(s); }
 
+// A number the program computed, as a fit shows it: short, its value kept
+// whole behind the text until the text is edited.
+void ShowComputed(std::string& text, std::optional<double>& exact, double value) {
+    text = FormatValue("", value);
+    exact = value;
+}
+
 } // namespace
 
 // ---- injection chooser -----------------------------------------------------------
@@ -394,9 +401,16 @@ void TSpecPanel::SetSpecies(const TModelData& model) {
         LineLocal[s] = model.SpecLocal[s];
         const int row = IsDataPage && model.SpecLocal[s] ? t : 0;
         LoadRowValues(model, s, row);
-        LineConcText[s] = GeneralText(model.InitConc[row][s]);
-        LineConcValue[s] = model.InitConc[row][s];
+        // The text the user typed shows as typed; a number the program
+        // computed (a fitted value, which a model file holds whole) shows as
+        // the fit showed it.
+        const double conc = model.InitConc[row][s];
+        const bool typed = row == 0 && !model.SpecLocal[s] && model.AnalyteInj[0][s] < 0;
+        LineConcText[s] = typed && !model.InitConcText[s].empty() ? model.InitConcText[s] : GeneralText(conc);
+        LineConcValue[s] = conc;
+        if (IsComputedNumber(conc)) ShowComputed(LineConcText[s], LineConcValue[s], conc);
         LoadRFactor(model, s);
+        if (IsComputedNumber(model.RFactor[s])) ShowComputed(LineRFactorText[s], LineRFactorValue[s], model.RFactor[s]);
     }
     WriteToControls();
 }
@@ -406,17 +420,11 @@ void TSpecPanel::SetFitResults(const TModelData& model) {
     const int t = SetIndex();
     for (int s = 0; s < NumLines; ++s) {
         if (!IsDataPage) {
-            if (!model.SpecLocal[s] && !LineAnalyte[s] && model.FitConc[0][s]) {
-                LineConcText[s] = FormatValue("", model.InitConc[0][s]);
-                LineConcValue[s] = model.InitConc[0][s];
-            }
-            if (model.FitRFactor[s]) {
-                LineRFactorText[s] = FormatValue("", model.RFactor[s]);
-                LineRFactorValue[s] = model.RFactor[s];
-            }
+            if (!model.SpecLocal[s] && !LineAnalyte[s] && model.FitConc[0][s])
+                ShowComputed(LineConcText[s], LineConcValue[s], model.InitConc[0][s]);
+            if (model.FitRFactor[s]) ShowComputed(LineRFactorText[s], LineRFactorValue[s], model.RFactor[s]);
         } else if (model.SpecLocal[s] && !LineAnalyte[s] && model.FitConc[t][s]) {
-            LineConcText[s] = FormatValue("", model.InitConc[t][s]);
-            LineConcValue[s] = model.InitConc[t][s];
+            ShowComputed(LineConcText[s], LineConcValue[s], model.InitConc[t][s]);
         }
     }
     WriteToControls();

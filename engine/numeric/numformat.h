@@ -14,4 +14,10 @@ char* FormatValue(char* buffer, std::size_t size, const char* prefix, double val
 // The same, as a string; the buffer form exists for callers that build fixed texts.
 std::string FormatValue(const std::string& prefix, double value);
 
+// A number the program computed rather than one a person typed: the fewest
+// digits that read back as it are more than anyone types (a fitted double
+// needs 15 to 17). A box shows such a number as FormatValue writes it, with
+// its value kept whole behind the text.
+bool IsComputedNumber(double value);
+
 } // namespace kivra

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "engine/dataset/inj_edit.h"
+#include "engine/fit/fit_params.h"
 #include "engine/model/model_sync.h"
 #include "engine/numeric/numformat.h"
 #include "engine/session/results.h"
@@ -87,6 +88,14 @@ bool TMainFormCore::GetModel(bool rebuildList) {
     for (auto& p : Pages) p->SetModel(Model);
     if (rebuildList) BuildModelList();
     return true;
+}
+
+void TMainFormCore::GetModelAfterRun() {
+    BeginModelSync(Model, PageCount());
+    for (auto& p : Pages) p->SetModel(Model);
+    // The pages counted their own; the panels' flags are as the run found them.
+    Model.NumFitParams = CountFitParams(Model);
+    BuildModelList();
 }
 
 void TMainFormCore::BuildModelHeads() {

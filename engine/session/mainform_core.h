@@ -64,6 +64,10 @@ public:
     // panel could not be read (its message shown); the caller then stops, so
     // a half-read model is never simulated, fitted, saved or printed.
     bool GetModel(bool rebuildList);
+    // After a run, which kept the panels from every edit: the model as they
+    // gave it at its start, with the values it holds now, goes to the pages
+    // and the list without the panels read (and their faults told) again.
+    void GetModelAfterRun();
 
     // ---- commands in progress --------------------------------------------------------
     // A command that changes, replaces or frees pages, or keeps one across a
@@ -130,15 +134,20 @@ public:
     // File Open on the model page: asks for a model file (AskFileName) and loads it. The model
     // part is read into a scratch record and the set blocks into scratch pages, so
     // that a refused or damaged file changes nothing. False when nothing was
-    // chosen, a run is going, or the file was refused (after its message).
+    // chosen, a run is going, or the file was refused (after its message),
+    // and when the model it loaded could not be read back from the panels.
     bool LoadModel();
     bool LoadModelFile(const std::string& fileName);
-    // File Save on the model page: asks for a name (AskFileName), synchronises the model and
-    // writes the whole file (version 3.5) through a temporary file. False when
-    // nothing was chosen, a run is going, or the file could not be written (after
-    // its message).
+    // File Save on the model page: synchronises the model, asks for a name
+    // (AskFileName, offering ModelFileName) and writes the whole file (version
+    // 3.5) through a temporary file. False when the model could not be read,
+    // nothing was chosen, a run is going, or the file could not be written
+    // (after its message).
     bool SaveModel();
     bool SaveModelFile(const std::string& fileName);
+    // SaveModel for a command that has just synchronised the model: the
+    // panels are not read (and their faults not told) again.
+    bool SaveSynchronisedModel();
     // The file the model was last saved to, or loaded from with the file's own
     // data sets; empty when none (a new model, or another file's model over the pages).
     std::string ModelFileName;
@@ -150,8 +159,9 @@ public:
 
     // ---- unsaved work (engine/session/model_commands.cpp) ------------------------------
     // What a save would write now becomes the state the model counts as
-    // saved: after a model file was read or written, and when the window starts.
-    void MarkSaved();
+    // saved: after a model file was read or written, and when the window
+    // starts. False when the panels could not be read (after the message).
+    bool MarkSaved();
     // What a save would write differs from what was last loaded or saved; a
     // model whose panels cannot be read (after the message) counts as changed.
     bool ModelChanged();
@@ -172,8 +182,13 @@ private:
     // once save succeeded.
     bool SaveFirst(const std::string& question, const std::string& caption, const std::function<bool()>& save);
     // The end of a load: the model list's groups as for a new model, then the
-    // synchronisation, whose state counts as saved.
-    void ModelLoaded();
+    // synchronisation, whose state counts as saved; false when it failed.
+    bool ModelLoaded();
+    // The model as synchronised last, into fileName; it becomes the model's file.
+    bool WriteModel(const std::string& fileName);
+    // What a save would write from the model as synchronised last is what was
+    // last loaded or saved.
+    bool MatchesSaved();
     bool CommandRunning = false;
     // The model file's text when last loaded or saved, as a hash.
     std::uint64_t SavedFingerprint = 0;

@@ -25,12 +25,12 @@ bool TMainFormCore::ReadResults(TSensTabCore::FileText& f) {
     return intact;
 }
 
-void TMainFormCore::ModelLoaded() {
+bool TMainFormCore::ModelLoaded() {
     MonteModelReplaced = true;
     // A new model opens the list as a new model does, whatever groups the old one had open.
     BuildModelHeads();
     // Synchronises the model; what it holds now counts as saved.
-    MarkSaved();
+    return MarkSaved();
 }
 
 bool TMainFormCore::LoadModel() {
@@ -67,8 +67,7 @@ bool TMainFormCore::LoadModelFile(const std::string& fileName) {
         WritePanels(Model);
         // The pages are not the file's: a save must not go there unasked.
         ModelFileName = sets == 0 && PageCount() == 0 ? fileName : std::string();
-        ModelLoaded();
-        return true;
+        return ModelLoaded();
     }
 
     std::vector<std::unique_ptr<TSensTabCore>> pages;
@@ -89,21 +88,30 @@ bool TMainFormCore::LoadModelFile(const std::string& fileName) {
         ResultsChanged();
     }
     ModelFileName = fileName;
-    ModelLoaded();
-    return true;
+    return ModelLoaded();
 }
 
 bool TMainFormCore::SaveModel() {
     if (Busy()) return false;
-    std::string name;
-    if (!AskFileName(FileDialog::ModelSave, name)) return false;
-    return SaveModelFile(name);
+    // A model the panels cannot give is told about before any file is asked for.
+    return GetModel(true) && SaveSynchronisedModel();
+}
+
+bool TMainFormCore::SaveSynchronisedModel() {
+    if (Busy()) return false;
+    // The model's own file is offered, in its folder; the dialog asks before
+    // it is overwritten.
+    std::string name = ModelFileName;
+    return AskFileName(FileDialog::ModelSave, name) && WriteModel(name);
 }
 
 bool TMainFormCore::SaveModelFile(const std::string& fileName) {
     if (Busy()) return false;
     // The file holds what the panels show.
-    if (!GetModel(true)) return false;
+    return GetModel(true) && WriteModel(fileName);
+}
+
+bool TMainFormCore::WriteModel(const std::string& fileName) {
     if (!WriteModelFile(fileName, Model, PagePointers(), Results, &SavedFingerprint)) return false;
     ModelFileName = fileName;
     return true;
@@ -111,14 +119,16 @@ bool TMainFormCore::SaveModelFile(const std::string& fileName) {
 
 // ---- unsaved work ------------------------------------------------------------------
 
-void TMainFormCore::MarkSaved() {
-    GetModel(true);
+bool TMainFormCore::MarkSaved() {
+    const bool read = GetModel(true);
     SavedFingerprint = ModelFileFingerprint(Model, PagePointers(), Results);
+    return read;
 }
 
-bool TMainFormCore::ModelChanged() {
-    if (!GetModel(true)) return true;
-    return ModelFileFingerprint(Model, PagePointers(), Results) != SavedFingerprint;
+bool TMainFormCore::ModelChanged() { return !GetModel(true) || !MatchesSaved(); }
+
+bool TMainFormCore::MatchesSaved() {
+    return ModelFileFingerprint(Model, PagePointers(), Results) == SavedFingerprint;
 }
 
 bool TMainFormCore::SaveFirst(const std::string& question, const std::string& caption,
@@ -131,9 +141,13 @@ bool TMainFormCore::SaveFirst(const std::string& question, const std::string& ca
 }
 
 bool TMainFormCore::SaveChangedModel(const std::string& caption) {
-    if (!ModelChanged()) return true;
-    return SaveFirst("Save current model?", caption,
-                     [this] { return ModelFileName.empty() ? SaveModel() : SaveModelFile(ModelFileName); });
+    // The panels are read once, for the question and the save: a model they
+    // cannot give (told once) counts as changed and cannot be saved.
+    const bool read = GetModel(true);
+    if (read && MatchesSaved()) return true;
+    return SaveFirst("Save current model?", caption, [this, read] {
+        return read && (ModelFileName.empty() ? SaveSynchronisedModel() : WriteModel(ModelFileName));
+    });
 }
 
 bool TMainFormCore::SaveUnsavedMonte() {

@@ -402,7 +402,7 @@ void MonteRun::PutBackSetValues(bool cyclesRan) {
     before_.Restore(f_.Model, pages_);
     f_.FitRunning = false;
     ReleasePages();
-    f_.GetModel(true);
+    f_.GetModelAfterRun();
     if (cyclesRan) {
         // The cycles left their fits on show, of perturbed data and values
         // that are gone; the model holds the set values again, and so must

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -242,11 +244,13 @@ TEST(MainFormCommands, UnsavedWorkIsAskedAboutBeforeExitAndOpen) {
         std::vector<std::string> names;  // to the file dialogs; "" cancels
         const char *asked, *written;     // the file the work went to, "" none
         bool wentOn;
+        bool closedAgain = false;  // by the desktop while the question is open
     };
     const Case cases[] = {
         {Nothing, true, {}, {}, "", "", true},
         {Synchronised, true, {}, {}, "", "", true},
         {Typed, true, {cancel}, {}, "Exit", "", false},
+        {Typed, true, {cancel}, {}, "Exit", "", false, true},
         {Typed, true, {no}, {}, "Exit", "", true},
         {Typed, true, {yes}, {""}, "Exit", "", false},
         {DataLoaded, true, {yes}, {"new.mdl"}, "Exit", "new.mdl", true},
@@ -275,10 +279,18 @@ TEST(MainFormCommands, UnsavedWorkIsAskedAboutBeforeExitAndOpen) {
         form.PageHolder->setCurrentWidget(form.ModelPage);
         msgs.Clear();
         for (MsgResult a : c.answers) msgs.Answer(a);
+        if (c.closedAgain) {
+            form.show();
+            msgs.WhileShown = [&form] {  // as the desktop's request reaches the window
+                QCloseEvent request;
+                QCoreApplication::sendEvent(form.windowHandle(), &request);
+            };
+        }
         for (const std::string& name : c.names)
             form.Names.push_back(name.empty() ? name : form.Dir.filePath(name.c_str()).toStdString());
         const auto open = TMainFormCore::FileDialog::ModelOpen;
         const bool wentOn = c.exit ? form.close() : (form.FileOpen(), std::ranges::count(form.Kinds, open) == 1);
+        msgs.WhileShown = nullptr;
         std::string asked;
         for (const test::RecordedMessage& m : msgs.All()) {
             asked += (asked.empty() ? "" : ",") + m.Caption;
@@ -287,6 +299,7 @@ TEST(MainFormCommands, UnsavedWorkIsAskedAboutBeforeExitAndOpen) {
         }
         EXPECT_EQ(asked, c.asked);
         EXPECT_EQ(wentOn, c.wentOn);
+        EXPECT_EQ(form.isVisible(), c.closedAgain);
         EXPECT_TRUE(msgs.AllAnswered() && form.Names.empty());
         QFile written(form.Dir.filePath(c.written));
         const char* work = c.change == DataLoaded ? "run.txt" : c.change == MonteRun ? "Succeeded" : "Typed";

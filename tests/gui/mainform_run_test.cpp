@@ -4,10 +4,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <vector>
@@ -21,6 +23,7 @@
 #include "widgets/reactpanel.h"
 #include "widgets/senstab_widget.h"
 #include "widgets/specpanel.h"
+#include "tests/gui/panel_driving.h"
 #include "tests/support/fit_fixture.h"
 #include "tests/support/scripted_messages.h"
 
@@ -34,8 +37,10 @@ class RunWindow : public TMainForm {
 public:
     std::function<void(int)> DuringRun;  // called with the count of passes
     int Passes = 0;
+    std::string SaveName;  // every file dialog's answer; "" cancels
 
 protected:
+    bool AskFileName(FileDialog, std::string& name) override { return !(name = SaveName).empty(); }
     void ProcessMessages() override {
         TMainForm::ProcessMessages();
         ++Passes;
@@ -151,6 +156,37 @@ TEST(MainFormRun, StopAndNoPutsEverythingBackAndOnlyStopActsMeanwhile) {
     EXPECT_FALSE(w.Form.Busy());
     EXPECT_TRUE(w.Form.ReactPanel->isEnabled());
     EXPECT_TRUE(w.Page->InjButtons[0]->isEnabled());
+}
+
+// A fault the panels tell and read on past (a link to a reaction that does
+// not exist) is told once by each command, however often it reads the model.
+TEST(MainFormRun, EachCommandTellsAModelFaultOnce) {
+    test::ScriptedMessages msgs;
+    msgs.AlwaysAnswer = MsgResult::Yes;
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        std::function<void(RunWindow&)> command;
+    } cases[] = {
+        {"Simulation", [](RunWindow& f) { f.RunSimulation(); }},
+        {"Fit of a page without data", [](RunWindow& f) { f.AddPage(), f.RunFit(); }},
+        {"Add Data Page", [](RunWindow& f) { f.DataAddPage(); }},
+        {"Monte Carlo", [](RunWindow& f) {
+             for (QLineEdit* box : {f.NumCyclesBox, f.MaxIterBox, f.VariationBox}) box->setText("5");
+             f.RunMonteButtonClick();
+         }},
+        {"Save", [](RunWindow& f) { f.FileSave(); }},
+        {"Exit, Yes", [](RunWindow& f) { f.close(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FitWindow w;
+        w.Form.SaveName = dir.filePath("model.mdl").toStdString();
+        test::TypeOver(w.Form.ReactPanel->koffBox[0], "=f9");
+        msgs.Clear();
+        c.command(w.Form);
+        EXPECT_EQ(std::ranges::count_if(msgs.All(), [](auto& m) { return m.Text.starts_with("Invalid reverse"); }), 1);
+    }
 }
 
 // The program makes the smoothing dialog at start-up, after the calculator,

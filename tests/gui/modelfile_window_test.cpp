@@ -2,13 +2,18 @@
 // hold what the file holds, so the synchronisation after the load keeps it.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "app/mainform.h"
 #include "tests/engine/modelfile_helpers.h"
 #include "tests/support/scripted_messages.h"
 #include "widgets/plot.h"
 #include "widgets/senstab_widget.h"
+#include "widgets/specpanel.h"
 
 using namespace kivra;
 
@@ -19,6 +24,8 @@ TEST(ModelFileWindow, ALoadedModelSurvivesTheSynchronisationThroughThePanels) {
     {
         test::CountingForm rich;
         test::MakeRichForm(rich);
+        rich.Model.InitConc[0][3] = 120.12722269676252;  // fitted, the boxes showing them short
+        rich.Model.RFactor[3] = 0.98765432109876;
         ASSERT_TRUE(rich.SaveModelFile(path));
     }
     TMainForm form;
@@ -46,4 +53,17 @@ TEST(ModelFileWindow, ALoadedModelSurvivesTheSynchronisationThroughThePanels) {
     // A page's own plot has no title of its own until a deletion renumbers it.
     for (int i = 0; i < 3; ++i) EXPECT_FALSE(form.SensPage(i)->PagePlot->GetShowTitle()) << i;
     EXPECT_TRUE(form.Results.Shown);
+
+    // Typed texts show as typed, fitted values as the fit showed them (every
+    // digit kept behind). Save offers the model's own file.
+    EXPECT_EQ(form.SpecPanel->ConcBox[2]->text(), "1e-9 M");
+    EXPECT_EQ(form.SpecPanel->ConcBox[3]->text(), "120.1");
+    EXPECT_EQ(form.SpecPanel->RFactorBox[3]->text(), "0.9877");
+    QString offered;
+    QTimer::singleShot(0, [&offered] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog) offered = dialog->selectedFiles().value(0), dialog->reject();
+    });
+    form.FileSave();
+    EXPECT_EQ(offered.toStdString(), path);
 }
