@@ -294,6 +294,39 @@ TEST(Report, TheStampAndTheInjectionColumnsKeepToThePage) {
     }
 }
 
+// The refractive-index table of a 16-parameter fit on landscape paper starts
+// half-way down: one that a page can hold goes to the next page whole under
+// its heading, one longer than a page has its header on each page it covers.
+TEST(Report, TablesRunningOntoTheNextPageKeepTheirHeader) {
+    if (!HaveTextReader()) GTEST_SKIP() << "pdftotext is not installed";
+    for (const auto& [curves, longer] : {std::pair{25, false}, {80, true}}) {
+        ReportRig rig(0);
+        TModelData model;
+        model.NumSets = 1;
+        model.NumCurves[0] = curves;
+        model.NumSpecies = MaxSpecies;
+        for (int s = 0; s < MaxSpecies; ++s) {
+            model.SpecName[s] = std::string(1, static_cast<char>('A' + s));
+            model.AnalyteInj[0][s] = -1;
+        }
+        const TResultsView results = ResultsOf(16);
+        rig.content.Model = &model;
+        rig.content.Results.View = &results;
+        rig.content.ResultsShown = rig.settings.Model = rig.settings.FitResults = true;
+        rig.settings.RefIndex = rig.settings.Landscape = true;
+        rig.Print();
+        int covered = 0;
+        for (const QString& page : rig.PageTexts()) {
+            const auto row = page.indexOf(QRegularExpression("Curve \\d+ +\\S+ +Curve"));
+            const auto head = page.indexOf("Injection 1");
+            if (row < 0) continue;
+            EXPECT_TRUE(head >= 0 && head < row) << curves << " curves, page " << covered + 1;
+            EXPECT_EQ(page.contains("Refractive Index"), covered++ == 0);
+        }
+        EXPECT_EQ(covered > 1, longer);
+    }
+}
+
 TEST(PrintReportDlg, StartsAsDesignedTabsFollowTheirBoxesAndPages) {
     TPrintReportDlg dlg;
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Print Report"));
