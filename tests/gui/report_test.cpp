@@ -1,5 +1,6 @@
 // The printed report on a PDF printer: pages counted by the printer and read
 // back as text, and the options dialog.
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -328,7 +330,12 @@ TEST(Report, TablesRunningOntoTheNextPageKeepTheirHeader) {
 }
 
 TEST(PrintReportDlg, StartsAsDesignedTabsFollowTheirBoxesAndPages) {
+    QFont font = QApplication::font();
+    const QFont desktop = font;
+    font.setPointSize(8);
+    QApplication::setFont(font);
     TPrintReportDlg dlg;
+    QApplication::setFont(desktop);
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Print Report"));
     EXPECT_GE(dlg.width(), 305);
     EXPECT_GE(dlg.height(), 256);
@@ -339,8 +346,9 @@ TEST(PrintReportDlg, StartsAsDesignedTabsFollowTheirBoxesAndPages) {
     EXPECT_FALSE(shown(dlg.MonteSheet));
     dlg.ModelCheck->click();
     EXPECT_FALSE(shown(dlg.ModelSheet));
+    EXPECT_EQ(dlg.Tabs->count(), 4);  // no gap where it was
     dlg.ModelCheck->click();
-    EXPECT_TRUE(shown(dlg.ModelSheet));
+    EXPECT_EQ(dlg.Tabs->indexOf(dlg.ModelSheet), 2);
 
     dlg.FollowPages(false, true);
     EXPECT_FALSE(dlg.ResultCheck->isChecked());
@@ -357,6 +365,13 @@ TEST(PrintReportDlg, StartsAsDesignedTabsFollowTheirBoxesAndPages) {
     dlg.OnPrintSetup = [&] { ++setups; };
     dlg.SetupButton->click();
     EXPECT_EQ(setups, 1);
+
+    // Shown in 11 points, larger than the font it was made in: every offered tab reads whole.
+    font.setPointSize(11);
+    dlg.setFont(font);
+    dlg.FollowPages(true, true);
+    dlg.show();
+    EXPECT_GE(dlg.Tabs->tabBar()->width(), dlg.Tabs->tabBar()->sizeHint().width());
 }
 
 TEST(PrintReportDlg, ChoicesConfirmedWithOKAreKeptAndStrangeStoredValuesIgnored) {
