@@ -90,6 +90,9 @@ TPrintReportDlg::TPrintReportDlg(QWidget* owner, std::unique_ptr<QSettings> stor
     setModal(true);
     auto* outer = new QVBoxLayout(this);
     Tabs = new QTabWidget(this);
+    // The dialog is as wide as its tabs' captions: none is cut off behind
+    // scroll arrows.
+    Tabs->setUsesScrollButtons(false);
     outer->addWidget(Tabs);
 
     ReportSheet = AddSheet(Tabs, "Report", "ReportSheet");
@@ -169,12 +172,15 @@ TPrintReportDlg::TPrintReportDlg(QWidget* owner, std::unique_ptr<QSettings> stor
     connect(ResultCheck, &QCheckBox::toggled, this, [this] { ResultCheckClick(); });
     connect(MonteCheck, &QCheckBox::toggled, this, [this] { MonteCheckClick(); });
 
+    for (int i = 0; i < Tabs->count(); ++i) Sheets.push_back({Tabs->widget(i), Tabs->tabText(i)});
+    // Sized with every sheet in, it keeps its size whichever tabs are offered.
+    Designed = sizeHint().expandedTo(QSize(305, 256));
     if (Store) LoadSettings(*Store);
     ModelCheckClick();
     PlotCheckClick();
     ResultCheckClick();
     MonteCheckClick();
-    setFixedSize(sizeHint().expandedTo(QSize(305, 256)));
+    setFixedSize(Designed);
 }
 
 TPrintReportDlg::~TPrintReportDlg() = default;
@@ -184,7 +190,24 @@ std::unique_ptr<QSettings> TPrintReportDlg::ProgramStore() {
                                        QStringLiteral("KivraXP"));
 }
 
-void TPrintReportDlg::ShowSheet(QWidget* sheet, bool shown) { Tabs->setTabVisible(Tabs->indexOf(sheet), shown); }
+// A sheet not offered leaves the tab bar; offered again, it comes back in its
+// place among the others.
+void TPrintReportDlg::ShowSheet(QWidget* sheet, bool shown) {
+    const int at = Tabs->indexOf(sheet);
+    if (!shown && at >= 0) Tabs->removeTab(at);
+    if (shown && at < 0) {
+        int place = 0;
+        for (const auto& [other, caption] : Sheets) {
+            if (other == sheet) {
+                Tabs->insertTab(place, sheet, caption);
+                break;
+            }
+            if (Tabs->indexOf(other) >= 0) ++place;
+        }
+    }
+    // A tab added while the dialog is up widens it where needed.
+    if (isVisible()) setFixedSize(sizeHint().expandedTo(size()));
+}
 
 void TPrintReportDlg::ModelCheckClick() { ShowSheet(ModelSheet, ModelCheck->isChecked()); }
 void TPrintReportDlg::PlotCheckClick() { ShowSheet(PlotSheet, PlotCheck->isChecked()); }
@@ -336,6 +359,10 @@ void TPrintReportDlg::accept() {
 }
 
 void TPrintReportDlg::showEvent(QShowEvent* event) {
+    // The desktop's font may have grown since start-up: wide enough for the
+    // offered tabs in the font of this showing.
+    layout()->invalidate();
+    setFixedSize(sizeHint().expandedTo(Designed));
     if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
     QDialog::showEvent(event);
 }

@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "engine/report/report_settings.h"
@@ -104,6 +105,10 @@ protected:
 
 private:
     void ShowSheet(QWidget* sheet, bool shown);
+    // Every sheet with its tab's caption, in the tab bar's order, and the
+    // dialog's size with all of them in the bar.
+    std::vector<std::pair<QWidget*, QString>> Sheets;
+    QSize Designed;
     std::unique_ptr<QSettings> Store;
     int PaperWidth = 0, PaperHeight = 0;  // points; 0 x 0: the printer's own
     bool Landscape = false;

@@ -18,6 +18,8 @@ std::size_t CharLength(const std::string& s, std::size_t i) {
     return n;
 }
 
+bool IsHeading(const std::string& line) { return !line.empty() && line[0] != '\t' && line[0] != ' '; }
+
 int DataPassFlags(const TReportSettings& s) {
     int flags = s.DataSim == TDataSim::Data  ? PrintData
                 : s.DataSim == TDataSim::Sim ? PrintSim
@@ -102,9 +104,30 @@ void TReport::PrintModel(const TModelData& model) {
     SetFont(10);
     const int H = c.TextHeight("0") * 8 / 7, W = c.TextWidth("0");
     PlaceSection((static_cast<int>(lines.size()) + 1) * H, H);
-    for (const TModelReportLine& line : lines) {
+    auto draw = [&](const TModelReportLine& line) {
         DrawModelLine(line, H, W);
         G.PrintY += H;
+    };
+    for (std::size_t i = 0; i < lines.size();) {
+        // The injection columns are a table: its captions, its header line
+        // and its rows, sliced over pages as every table of the report is.
+        std::size_t head = i;
+        int lead = 0;
+        for (; head < lines.size() && lines[head].Caption; ++head) lead += IsHeading(lines[head].Text) ? H + H / 2 : H;
+        std::size_t end = head;
+        while (end < lines.size() && lines[end].InjColumns) ++end;
+        if (end == head) {
+            draw(lines[i++]);
+        } else {
+            for (const TTableSlice& slice :
+                 SliceTable(static_cast<int>(end - head), H, G.PrintY + lead, G.PrintTop, G.PrintBottom, lead)) {
+                if (slice.NewPageBefore) NewPage();
+                for (; i < head; ++i) draw(lines[i]);  // the captions, over the first slice only
+                draw(lines[head]);
+                for (int r = slice.First; r < slice.End; ++r) draw(lines[head + static_cast<std::size_t>(r)]);
+            }
+            i = end;
+        }
         if (G.PrintY > G.PrintBottom) NewPage();
     }
 }
@@ -114,7 +137,7 @@ void TReport::DrawModelLine(const TModelReportLine& text, int H, int W) {
     Canvas& c = P.GetCanvas();
     c.pen = Pen{colors::Black, 2};
     const int tab = std::max(1, 10 * W), left = G.PrintLeft, y = G.PrintY;
-    const bool heading = !line.empty() && line[0] != '\t' && line[0] != ' ';
+    const bool heading = IsHeading(line);
     if (heading) SetFont(12);
     // The injection columns start where the line's blanks end.
     const std::size_t firstCell = text.InjColumns ? line.find_first_not_of(' ') : std::string::npos;
@@ -157,10 +180,10 @@ void TReport::DrawModelLine(const TModelReportLine& text, int H, int W) {
 
 // ---- tables ---------------------------------------------------------------------------
 
-void TReport::DrawTable(int x0, const std::vector<Column>& columns, int rows, int H) {
+void TReport::DrawTable(int x0, const std::vector<Column>& columns, int rows, int H, int lead) {
     Canvas& c = P.GetCanvas();
     const int d = H / 10, W = c.TextWidth("0");
-    for (const TTableSlice& slice : SliceTable(rows, H, G.PrintY, G.PrintTop, G.PrintBottom)) {
+    for (const TTableSlice& slice : SliceTable(rows, H, G.PrintY, G.PrintTop, G.PrintBottom, lead)) {
         if (slice.NewPageBefore) NewPage();
         std::vector<int> shown{0};
         for (int r = slice.First; r < slice.End; ++r) shown.push_back(r);
@@ -229,6 +252,7 @@ void TReport::PrintFitResults(const TReportResults& results) {
 
     if (fit) {
         PlaceSection(TH + 7 * H, H);
+        const int sectionTop = G.PrintY;
         SetFont(12);
         c.TextOut(G.PrintLeft, G.PrintY, "Fit Results");
         G.PrintY += H / 2;
@@ -247,6 +271,7 @@ void TReport::PrintFitResults(const TReportResults& results) {
                 c.TextOut(G.PrintLeft + 60 * p, G.PrintY + (k - 2) * H, file);
         }
         G.PrintY += 5 * H;
+        const int lead = G.PrintY - sectionTop;
         std::vector<Column> table = columns(0, fixedCols);
         if (corr) {
             int x = G.PrintLeft;
@@ -255,17 +280,14 @@ void TReport::PrintFitResults(const TReportResults& results) {
             if (x + (v->Cols - 5) * correlations.front().Width <= G.PrintRight) {
                 // Beside the fit table, on its rows.
                 table.insert(table.end(), correlations.begin(), correlations.end());
-                DrawTable(G.PrintLeft, table, v->Rows, H);
+                DrawTable(G.PrintLeft, table, v->Rows, H, lead);
             } else {
-                DrawTable(G.PrintLeft, table, v->Rows, H);
+                DrawTable(G.PrintLeft, table, v->Rows, H, lead);
                 G.PrintY += 2 * H;
-                // Where the rest of the page cannot hold it, it starts on the
-                // next, its header with its rows.
-                if (G.PrintY + TH > G.PrintBottom) NewPage();
-                DrawTable(G.PrintLeft, correlations, v->Rows, H);
+                DrawTable(G.PrintLeft, correlations, v->Rows, H, 0);
             }
         } else {
-            DrawTable(G.PrintLeft, table, v->Rows, H);
+            DrawTable(G.PrintLeft, table, v->Rows, H, lead);
         }
         return;
     }
@@ -274,7 +296,7 @@ void TReport::PrintFitResults(const TReportResults& results) {
     c.TextOut(G.PrintLeft, G.PrintY, "Correlations");
     G.PrintY += 2 * H;
     SetFont(10);
-    DrawTable(G.PrintLeft, columns(5, v->Cols), v->Rows, H);
+    DrawTable(G.PrintLeft, columns(5, v->Cols), v->Rows, H, 2 * H);
 }
 
 // ---- Monte Carlo ----------------------------------------------------------------------
@@ -303,7 +325,7 @@ void TReport::PrintMonte(const TMonteNumbers& numbers, const std::vector<TReport
             table[static_cast<std::size_t>(col)].Text = [&rows, col](int r) { return PrintMonteTable(rows, r, col); };
         }
         table[0].LeftAligned = true;
-        DrawTable(G.PrintLeft, table, n + 1, H);
+        DrawTable(G.PrintLeft, table, n + 1, H, 8 * H);
         G.PrintY += H;
     }
     if (S.MonteGraphs && n > 0) {

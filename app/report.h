@@ -79,9 +79,9 @@ private:
         std::function<std::string(int row)> Text;
         bool LeftAligned = false;  // body cells start one "0" in; headers stay centred
     };
-    // A ruled table of rows (row 0 the header) from x at PrintY; a table
-    // longer than the page goes on over the next pages under its header.
-    void DrawTable(int x, const std::vector<Column>& columns, int rows, int lineHeight);
+    // A ruled table of rows (row 0 the header) from x at PrintY, under lead
+    // pixels of its section's heading, sliced over pages by SliceTable.
+    void DrawTable(int x, const std::vector<Column>& columns, int rows, int lineHeight, int lead);
     void SetFont(int size);
     void DrawModelLine(const TModelReportLine& line, int lineHeight, int zeroWidth);
 

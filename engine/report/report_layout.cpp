@@ -56,7 +56,7 @@ void PlacePlots(TReportPaging& pages, TPlotMode mode, int n, const PlotDrawer& d
     }
 }
 
-std::vector<TTableSlice> SliceTable(int rows, int rowHeight, int y, int top, int bottom) {
+std::vector<TTableSlice> SliceTable(int rows, int rowHeight, int y, int top, int bottom, int lead) {
     std::vector<TTableSlice> out;
     if (rows < 1) return out;
     if (rowHeight < 1 || y + rows * rowHeight <= bottom) {
@@ -65,10 +65,11 @@ std::vector<TTableSlice> SliceTable(int rows, int rowHeight, int y, int top, int
     }
     int first = 1;
     bool newPage = false;
-    // Only the header and no body row would fit here: start on the next page.
-    if (rows > 1 && y != top && y + 2 * rowHeight > bottom) {
+    const bool wholeOnNext = top + lead + rows * rowHeight <= bottom;
+    const bool headerAlone = rows > 1 && y + 2 * rowHeight > bottom;
+    if (y - lead != top && (wholeOnNext || headerAlone)) {
         newPage = true;
-        y = top;
+        y = top + lead;
     }
     do {
         const int room = std::max(1, (bottom - y) / rowHeight - 1);

@@ -2,7 +2,7 @@
 // Where the printed report puts things, without fonts or a printer: the page
 // geometry every section reads and advances, the grid of "All on one page",
 // the placement of the plot passes, the start of a section, and the slicing
-// of tables that are longer than a page.
+// of tables over pages.
 #include <functional>
 #include <vector>
 
@@ -47,15 +47,20 @@ protected:
 using PlotDrawer = std::function<bool(int plot, int x, int y, int w, int h)>;
 void PlacePlots(TReportPaging& pages, TPlotMode mode, int n, const PlotDrawer& draw);
 
-// A table drawn from y down, split where the page ends. Each slice is drawn
-// under a copy of the header row (row 0): body rows First .. End - 1.
+// A table with its header row (row 0) at y, in slices a page each. Each slice
+// is drawn under a copy of the header: body rows First .. End - 1.
 struct TTableSlice {
     bool NewPageBefore = false;
     int First = 1, End = 1;
     bool operator==(const TTableSlice&) const = default;
 };
-// rows counts the header; every slice holds at least one body row (when there
-// is one), so even a page too short for that makes progress.
-std::vector<TTableSlice> SliceTable(int rows, int rowHeight, int y, int top, int bottom);
+// rows counts the header. Below other things, a table that a page can hold
+// but the rest of this one cannot starts on the next page whole; a longer one
+// starts here unless only its header would fit. lead is the height of the
+// captions right above y that name the table: they go to the next page with
+// it, and a table under nothing but its captions is not moved away from them.
+// Every slice holds at least one body row (when there is one), so even a page
+// too short for that makes progress.
+std::vector<TTableSlice> SliceTable(int rows, int rowHeight, int y, int top, int bottom, int lead = 0);
 
 } // namespace kivra

@@ -144,12 +144,14 @@ void AddRefIndexRows(Lines& out, const TModelData& m, int k, const std::string& 
 void AddRefIndex(Lines& out, const TModelData& m) {
     const int sets = std::clamp(m.NumSets, 0, MaxSets);
     Add(out, "Refractive Index");
+    out.back().Caption = true;
     if (sets == 1) {
         AddRefIndexRows(out, m, 0, "   ");
         return;
     }
     for (int k = 0; k < sets; ++k) {
         Add(out, "   Set " + Num(k + 1));
+        out.back().Caption = true;
         AddRefIndexRows(out, m, k, "      ");
     }
 }

@@ -22,6 +22,9 @@ struct TModelReportLine {
     // since a cell is wider than one tab step and six of them at two steps
     // each would run off the page.
     bool InjColumns = false;
+    // Names the table of injection columns right below it (the section's
+    // heading, a set's line), and goes to a new page with it.
+    bool Caption = false;
     bool operator==(const TModelReportLine&) const = default;
 };
 

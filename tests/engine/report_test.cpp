@@ -72,20 +72,23 @@ TEST(ReportLayout, PlotPassesPlaceAndTurnPages) {
     }
 }
 
-TEST(ReportLayout, LongTablesGoOnUnderTheirHeader) {
+TEST(ReportLayout, TablesStartWholeOnTheNextPageOrGoOnUnderTheirHeader) {
     using S = TTableSlice;
     const struct {
         int rows, y;
         std::vector<S> slices;
+        int lead = 0;
     } cases[] = {
         {5, 500, {{false, 1, 5}}},                                   // fits
+        {8, 500, {{true, 1, 8}}},                                    // a page holds it: the next, whole
+        {8, 400, {{false, 1, 7}, {true, 7, 8}}, 300},                // under nothing but its captions: stays
         {12, 500, {{false, 1, 6}, {true, 6, 12}}},                   // header + 5 rows here, header + 6 there
         {30, 100, {{false, 1, 10}, {true, 10, 19}, {true, 19, 28}, {true, 28, 30}}},
         {3, 950, {{true, 1, 3}}},                                    // header alone would be left behind
         {1, 990, {{false, 1, 1}}},                                   // a header alone is still a table
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SliceTable(c.rows, 100, c.y, 100, 1100), c.slices) << c.rows << " rows at " << c.y;
+        EXPECT_EQ(SliceTable(c.rows, 100, c.y, 100, 1100, c.lead), c.slices) << c.rows << " rows at " << c.y;
     // A page too short for a header and a row still moves on, one row a page.
     EXPECT_EQ(SliceTable(3, 100, 100, 100, 150), (std::vector<S>{{false, 1, 2}, {true, 2, 3}}));
 }

@@ -1,5 +1,6 @@
 // The printed report on a PDF printer: pages counted by the printer and read
 // back as text, and the options dialog.
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -294,8 +296,46 @@ TEST(Report, TheStampAndTheInjectionColumnsKeepToThePage) {
     }
 }
 
+// The refractive-index table of a 16-parameter fit on landscape paper starts
+// half-way down: one that a page can hold goes to the next page whole under
+// its heading, one longer than a page has its header on each page it covers.
+TEST(Report, TablesRunningOntoTheNextPageKeepTheirHeader) {
+    if (!HaveTextReader()) GTEST_SKIP() << "pdftotext is not installed";
+    for (const auto& [curves, longer] : {std::pair{25, false}, {80, true}}) {
+        ReportRig rig(0);
+        TModelData model;
+        model.NumSets = 1;
+        model.NumCurves[0] = curves;
+        model.NumSpecies = MaxSpecies;
+        for (int s = 0; s < MaxSpecies; ++s) {
+            model.SpecName[s] = std::string(1, static_cast<char>('A' + s));
+            model.AnalyteInj[0][s] = -1;
+        }
+        const TResultsView results = ResultsOf(16);
+        rig.content.Model = &model;
+        rig.content.Results.View = &results;
+        rig.content.ResultsShown = rig.settings.Model = rig.settings.FitResults = true;
+        rig.settings.RefIndex = rig.settings.Landscape = true;
+        rig.Print();
+        int covered = 0;
+        for (const QString& page : rig.PageTexts()) {
+            const auto row = page.indexOf(QRegularExpression("Curve \\d+ +\\S+ +Curve"));
+            const auto head = page.indexOf("Injection 1");
+            if (row < 0) continue;
+            EXPECT_TRUE(head >= 0 && head < row) << curves << " curves, page " << covered + 1;
+            EXPECT_EQ(page.contains("Refractive Index"), covered++ == 0);
+        }
+        EXPECT_EQ(covered > 1, longer);
+    }
+}
+
 TEST(PrintReportDlg, StartsAsDesignedTabsFollowTheirBoxesAndPages) {
+    QFont font = QApplication::font();
+    const QFont desktop = font;
+    font.setPointSize(8);
+    QApplication::setFont(font);
     TPrintReportDlg dlg;
+    QApplication::setFont(desktop);
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Print Report"));
     EXPECT_GE(dlg.width(), 305);
     EXPECT_GE(dlg.height(), 256);
@@ -306,8 +346,9 @@ TEST(PrintReportDlg, StartsAsDesignedTabsFollowTheirBoxesAndPages) {
     EXPECT_FALSE(shown(dlg.MonteSheet));
     dlg.ModelCheck->click();
     EXPECT_FALSE(shown(dlg.ModelSheet));
+    EXPECT_EQ(dlg.Tabs->count(), 4);  // no gap where it was
     dlg.ModelCheck->click();
-    EXPECT_TRUE(shown(dlg.ModelSheet));
+    EXPECT_EQ(dlg.Tabs->indexOf(dlg.ModelSheet), 2);
 
     dlg.FollowPages(false, true);
     EXPECT_FALSE(dlg.ResultCheck->isChecked());
@@ -324,6 +365,13 @@ TEST(PrintReportDlg, StartsAsDesignedTabsFollowTheirBoxesAndPages) {
     dlg.OnPrintSetup = [&] { ++setups; };
     dlg.SetupButton->click();
     EXPECT_EQ(setups, 1);
+
+    // Shown in 11 points, larger than the font it was made in: every offered tab reads whole.
+    font.setPointSize(11);
+    dlg.setFont(font);
+    dlg.FollowPages(true, true);
+    dlg.show();
+    EXPECT_GE(dlg.Tabs->tabBar()->width(), dlg.Tabs->tabBar()->sizeHint().width());
 }
 
 TEST(PrintReportDlg, ChoicesConfirmedWithOKAreKeptAndStrangeStoredValuesIgnored) {
