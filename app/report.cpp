@@ -20,6 +20,17 @@ std::size_t CharLength(const std::string& s, std::size_t i) {
 
 bool IsHeading(const std::string& line) { return !line.empty() && line[0] != '\t' && line[0] != ' '; }
 
+// The width of text drawn a character at a time, as the model lines are.
+int DrawnWidth(Canvas& c, const std::string& text) {
+    int width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = CharLength(text, i);
+        width += c.TextWidth(text.substr(i, n));
+        i += n;
+    }
+    return width;
+}
+
 int DataPassFlags(const TReportSettings& s) {
     int flags = s.DataSim == TDataSim::Data  ? PrintData
                 : s.DataSim == TDataSim::Sim ? PrintSim
@@ -104,8 +115,9 @@ void TReport::PrintModel(const TModelData& model) {
     SetFont(10);
     const int H = c.TextHeight("0") * 8 / 7, W = c.TextWidth("0");
     PlaceSection((static_cast<int>(lines.size()) + 1) * H, H);
+    const int cellSize = InjCellSize(lines);
     auto draw = [&](const TModelReportLine& line) {
-        DrawModelLine(line, H, W);
+        DrawModelLine(line, H, W, cellSize);
         G.PrintY += H;
     };
     for (std::size_t i = 0; i < lines.size();) {
@@ -132,7 +144,29 @@ void TReport::PrintModel(const TModelData& model) {
     }
 }
 
-void TReport::DrawModelLine(const TModelReportLine& text, int H, int W) {
+int TReport::InjCellSize(const std::vector<TModelReportLine>& lines) {
+    Canvas& c = P.GetCanvas();
+    int size = 10;
+    for (const TModelReportLine& line : lines) {
+        const std::size_t first = line.InjColumns ? line.Text.find_first_not_of(' ') : std::string::npos;
+        if (first == std::string::npos) continue;
+        SetFont(10);
+        const int column = (G.PrintRight - G.PrintLeft - DrawnWidth(c, line.Text.substr(0, first))) / MaxInj;
+        for (std::size_t b = first; b < line.Text.size();) {
+            const std::size_t e = std::min(line.Text.find('\t', b), line.Text.size());
+            const std::string cell = line.Text.substr(b, e - b);
+            for (; size > MinCellSize; --size) {
+                SetFont(size);
+                if (DrawnWidth(c, cell) + c.TextWidth("0") <= column) break;
+            }
+            b = e + 1;
+        }
+    }
+    SetFont(10);
+    return size;
+}
+
+void TReport::DrawModelLine(const TModelReportLine& text, int H, int W, int cellSize) {
     const std::string& line = text.Text;
     Canvas& c = P.GetCanvas();
     c.pen = Pen{colors::Black, 2};
@@ -145,7 +179,10 @@ void TReport::DrawModelLine(const TModelReportLine& text, int H, int W) {
     int x = left;
     for (std::size_t i = 0; i < line.size();) {
         const char ch = line[i];
-        if (i == firstCell) cellsLeft = x;
+        if (i == firstCell) {
+            cellsLeft = x;
+            SetFont(cellSize);
+        }
         if (ch == '\t' && text.InjColumns) {
             x = cellsLeft + ++cell * ((G.PrintRight - cellsLeft) / MaxInj);
             ++i;
@@ -172,10 +209,8 @@ void TReport::DrawModelLine(const TModelReportLine& text, int H, int W) {
             i += n;
         }
     }
-    if (heading) {
-        G.PrintY += H / 2;
-        SetFont(10);
-    }
+    if (heading) G.PrintY += H / 2;
+    if (heading || firstCell != std::string::npos) SetFont(10);
 }
 
 // ---- tables ---------------------------------------------------------------------------

@@ -83,7 +83,13 @@ private:
     // pixels of its section's heading, sliced over pages by SliceTable.
     void DrawTable(int x, const std::vector<Column>& columns, int rows, int lineHeight, int lead);
     void SetFont(int size);
-    void DrawModelLine(const TModelReportLine& line, int lineHeight, int zeroWidth);
+    // The six injection columns share the width right of their indent. Where
+    // the printer's stand-in for Arial is too wide for a column to hold its
+    // widest cell, the cells take the largest smaller size that fits rather
+    // than run into the next column or off the page.
+    static constexpr int MinCellSize = 4;
+    int InjCellSize(const std::vector<TModelReportLine>& lines);
+    void DrawModelLine(const TModelReportLine& line, int lineHeight, int zeroWidth, int cellSize);
 
     Printer& P;
     TReportSettings S;

@@ -15,8 +15,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
+#include <tuple>
 
 #include "app/mainform.h"
 #include "app/printreportdlg.h"
@@ -264,8 +267,10 @@ TEST(Report, TheStampAndTheInjectionColumnsKeepToThePage) {
         rig.settings.PaperHeight = paper.height;
         rig.settings.Landscape = paper.landscape;
         rig.Print();
-        const std::vector<test::PdfWord> words = test::PdfWords(rig.Path());
+        std::vector<test::PdfWord> words = test::PdfWords(rig.Path());
         ASSERT_GT(words.size(), 2u);
+        // Line by line: the reader may take wide columns one after the other.
+        std::ranges::stable_sort(words, {}, [](const test::PdfWord& w) { return std::tuple(w.Page, std::lround(w.YMin), w.XMin); });
         // The printer's page in points, inside the margins the printer keeps.
         const double dpi = rig.printer.Resolution(), inch = 72;
         const double pageRight = rig.printer.Device().pageLayout().paintRect(QPageLayout::Point).right();
